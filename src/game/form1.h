@@ -1,0 +1,86 @@
+// The main game window: the scene, the lamb's deliveries, the answer entry,
+// the buttons, the time limit and the end of a game. It owns every value of
+// a game; its handlers share them directly.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+#include "platform/controls.h"
+#include "platform/keys.h"
+
+class Form2;
+class Form3;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // ---- members read by the other windows
+    QString sPath;             // the program's folder followed by a separator
+    QString boardFolder;       // where the board files live (decided at load)
+    std::int32_t fcount = 0;   // score of the current game
+
+    // ---- play state
+    bool playing = false;             // a game is under way; keys are ignored while false
+    std::int16_t grade = 0;           // level 0 (1 to 9 goods) or 1 (1 to 29 goods)
+    std::int16_t amount = 0;          // goods on the scale
+    std::int16_t priorTotal = 0;      // the sign's total when the cart arrived
+    std::int16_t expectedTotal = 0;   // the right answer of the current delivery
+    std::int16_t tries = 0;           // wrong answers still allowed in this game
+    std::int16_t timeUsed = 0;        // ticks of the time bar in this game
+    std::int32_t answerTicks = 0;     // ticks of the answer clock since the amount showed
+    bool startSound = false;          // the next walk tick is the first of a delivery
+    QByteArray soundData;             // bytes of the sound last started
+
+    // ---- controls (places and looks in the layout)
+    vb::PictureBox* PicBK = nullptr;
+    vb::PictureBox* PicBoy = nullptr;
+    vb::PictureBox* Pic1 = nullptr;
+    vb::PictureBox* Pic2 = nullptr;
+    vb::PictureBox* Pictall = nullptr;
+    vb::Label* LabAll = nullptr;
+    vb::Label* LabRes = nullptr;
+    vb::Label* LabFc = nullptr;
+    vb::ControlArray<vb::PictureBox> Picball;
+    vb::PictureBox* PicLong = nullptr;
+    vb::PictureBox* Pictb = nullptr;
+    vb::PictureBox* Picth = nullptr;
+    vb::PictureBox* Pictl = nullptr;
+    vb::Timer* Timer1 = nullptr;
+    vb::Timer* Timer2 = nullptr;
+    vb::Timer* Timer3 = nullptr;
+    platform::KeyPreview* keyPreview = nullptr;
+
+    // ---- event handlers
+    void Form_Load();
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Form_KeyDown(std::int16_t& KeyCode, std::int16_t Shift);
+    void Pictb_Click();
+    void Picth_Click();
+    void Pictl_Click();
+
+    // The leaderboard and help windows, created at their first use.
+    Form2* form2();
+    Form3* form3();
+
+private:
+    void endGame();
+    void rightAnswer();
+    void wrongEntry();
+    // Shows picture `id` in `box`; a picture that cannot be loaded is skipped.
+    static void showPicture(vb::PictureBox* box, std::int16_t id);
+    // True when the game this handler started in was ended, stopped or
+    // restarted while it yielded to the event loop.
+    bool gameChangedSince(std::uint32_t serial) const;
+
+    std::uint32_t gameSerial_ = 0;   // counts starts and stops of games
+    Form2* form2_ = nullptr;
+    Form3* form3_ = nullptr;
+};

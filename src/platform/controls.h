@@ -1,0 +1,145 @@
+// The few window controls the game's layouts are made of, with the behaviour
+// the game's handlers expect of them: picture boxes that keep what was drawn
+// on them, labels, timers and control arrays.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QLabel>
+#include <QObject>
+#include <QTimer>
+#include <QWidget>
+#include <map>
+
+namespace vb {
+
+// The classic 16-colour palette: 0 black, 1 dark blue, ..., 12 light red, ...
+QColor QBColor(int index);
+
+// A rectangle that shows a picture, can be drawn on, can hold child controls
+// and reports clicks. What it shows lives in an off-screen canvas, so drawings
+// survive the window being covered and uncovered.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // Shows `picture` at the top left corner over the back colour, replacing
+    // everything the box showed, drawings included. With auto-size on, the box
+    // takes the picture's exact size. A null picture leaves the box as it was.
+    void setPicture(const QImage& picture);
+    const QImage& picture() const { return picture_; }
+
+    void setAutoSize(bool on);
+    bool autoSize() const { return autoSize_; }
+
+    void setBackColor(const QColor& color);
+    QColor backColor() const { return backColor_; }
+
+    // Fills the box with corners (x1,y1) and (x2,y2) in palette colour
+    // `paletteIndex`; the far corner's row and column are not filled.
+    void fillBox(int x1, int y1, int x2, int y2, int paletteIndex);
+
+    // What the box shows, child controls left out.
+    const QImage& canvas() const { return canvas_; }
+
+    // A hidden copy with this box's parent, place, size and settings.
+    PictureBox* cloneHidden() const;
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void redrawCanvas();
+
+    QImage picture_;
+    QImage canvas_;
+    QColor backColor_{Qt::white};
+    bool autoSize_ = false;
+    bool pressed_ = false;
+};
+
+// Text that cannot take the focus. The text is shown as typed (never as
+// markup) and wraps within the label's width.
+class Label : public QLabel {
+    Q_OBJECT
+public:
+    explicit Label(QWidget* parent = nullptr);
+
+    void setCaption(const QString& text) { setText(text); }
+    QString caption() const { return text(); }
+    void setForeColor(const QColor& color);
+    // Opaque labels paint their back colour; transparent ones show what lies behind.
+    void setBackOpaque(const QColor& color);
+    void setBackTransparent();
+
+    Label* cloneHidden() const;
+};
+
+// Raises timer() every interval while enabled. A tick that falls due while the
+// handler of the previous one still runs is merged into the next one: the
+// handler is never re-entered by its own timer.
+class Timer : public QObject {
+    Q_OBJECT
+public:
+    explicit Timer(int intervalMs, QObject* parent = nullptr);
+
+    void setEnabled(bool on);
+    bool enabled() const { return timer_.isActive(); }
+    void setInterval(int ms);
+    int interval() const { return timer_.interval(); }
+
+signals:
+    void timer();
+
+private:
+    void tick();
+
+    QTimer timer_;
+    bool inTick_ = false;
+};
+
+// Controls of one name told apart by an index. Element 0 comes from the
+// layout; Load(i) creates element i as a hidden copy of element 0.
+template <class Control>
+class ControlArray {
+public:
+    void setElement0(Control* control) { elements_[0] = control; }
+    bool Load(int index)
+    {
+        if (elements_.count(index) || !elements_.count(0))
+            return false;
+        elements_[index] = elements_[0]->cloneHidden();
+        return true;
+    }
+    // The element at `index`, or nullptr when it does not exist.
+    Control* operator()(int index) const
+    {
+        auto it = elements_.find(index);
+        return it == elements_.end() ? nullptr : it->second;
+    }
+    int count() const { return static_cast<int>(elements_.size()); }
+
+private:
+    std::map<int, Control*> elements_;
+};
+
+// The Song-style font the captions ask for ("宋体"), falling back to an
+// installed Song/Ming CJK font, at `pixelSize` pixels.
+QFont songFont(int pixelSize, bool bold);
+
+// Gives a top-level window a fixed single border with title bar and close
+// box only, and the client size width x height in pixels.
+void setFixedSingleBorder(QWidget* window, int width, int height);
+
+// Places a top-level window `leftTwips`/`topTwips` from the screen's top left.
+void moveWindowTwips(QWidget* window, int leftTwips, int topTwips);
+
+}  // namespace vb

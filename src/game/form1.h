@@ -80,7 +80,8 @@ private:
     // restarted while it yielded to the event loop.
     bool gameChangedSince(std::uint32_t serial) const;
 
-    std::uint32_t gameSerial_ = 0;   // counts starts and stops of games
+    std::uint32_t gameSerial_ = 0;      // counts starts, stops and ends of games
+    std::uint32_t deliverySerial_ = 0;  // counts deliveries set off, and game changes
     Form2* form2_ = nullptr;
     Form3* form3_ = nullptr;
 };

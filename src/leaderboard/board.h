@@ -22,10 +22,15 @@ struct Board {
 QString boardFileName(const QString& folder, int grd);
 
 // One line of the file without its line end: name, ",", score in decimal.
+// A CR or LF inside the name is written as a blank so the entry stays on one
+// line.
 QString boardLine(const QString& name, std::int64_t score);
 
-// Reads a score field: an optionally signed decimal number with blanks around
-// it, a fraction rounded half to even, within the 32-bit signed range.
+// Reads a score field: an optionally signed ("+" or "-") decimal number of
+// ASCII digits with an optional fraction after a ".", blanks (spaces, tabs)
+// around it; a fraction is rounded to the nearest integer, a half to the even
+// one. Anything else, or a value outside the 32-bit signed range, gives
+// nothing.
 std::optional<std::int32_t> parseScore(const QString& text);
 
 // Takes one line of the file into entry k: the name is the text before the
@@ -33,8 +38,9 @@ std::optional<std::int32_t> parseScore(const QString& text);
 // (or the whole line); a score that does not read keeps the old one.
 void takeLine(const QString& line, Board& board, int k);
 
-// Fills `board` from the file. Returns false when the file could not be opened
-// for reading (the board is then untouched).
+// Fills `board` from the first ten lines of the file, line k into entry k;
+// entries without a line keep their contents. Returns false when the file
+// could not be opened for reading (the board is then untouched).
 bool ReadBoard(const QString& fBoard, Board& board);
 
 // Sets every entry to name "0", score 0 and writes that fresh board. Returns
@@ -42,8 +48,10 @@ bool ReadBoard(const QString& fBoard, Board& board);
 bool CreateBoard(const QString& fBoard, Board& board);
 
 // Writes the board with (name, score) entered at `place` (0..9); entry 9 falls
-// off. The board in memory is not changed. The old file is replaced only when
-// the new one has been written completely; returns false if it was not.
+// off. The board in memory is not changed, whether or not the write works: to
+// show the new board, read the file again. The old file is replaced only when
+// the new one has been written completely; returns false if it was not, and
+// for a place outside 0..9 (nothing is written then).
 bool SaveBoard(const QString& fBoard, const Board& board, int place, const QString& name,
                std::int32_t score);
 

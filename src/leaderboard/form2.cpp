@@ -1,1 +1,164 @@
-// placeholder
+#include "leaderboard/form2.h"
+
+#include "assets/layouts.h"
+#include "assets/soundplayer.h"
+#include "game/form1.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+namespace {
+
+const char* const kCongratulation = "恭喜恭喜!您上榜了。您的大名:";
+const char* const kBoardTitle = "排行榜";
+// Shown in the title line when the board file could not be written: the
+// score is still on screen and the player may try again or close.
+const char* const kNotSaved = "成绩没能保存，请再点确认试一次。";
+
+constexpr std::int16_t kFanfare = 105;
+constexpr int kFirstRowTop = 80;
+constexpr int kRowStep = 24;
+
+// The leaderboard window itself: a plain top-level window that reports its
+// closing, however it is closed.
+class BoardWindow : public QWidget {
+public:
+    explicit BoardWindow(Form2* owner) : owner_(owner) { setAttribute(Qt::WA_DeleteOnClose); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        owner_->Form_Unload();
+        event->accept();
+    }
+
+private:
+    Form2* owner_;
+};
+
+}  // namespace
+
+Form2::Form2(Form1* mainWindow) : mainWindow_(mainWindow) {}
+
+Form2::~Form2()
+{
+    delete window_.data();
+}
+
+void Form2::Show()
+{
+    if (window_) {
+        window_->raise();
+        window_->activateWindow();
+        return;
+    }
+    auto* window = new BoardWindow(this);
+    window_ = window;
+    const assets::Form2Layout c = assets::buildForm2Layout(window);
+    Labt = c.Labt;
+    Text1 = c.Text1;
+    Command1 = c.Command1;
+    Label1 = {};
+    Label2 = {};
+    Label1.setElement0(c.Label1);
+    Label2.setElement0(c.Label2);
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(13); });
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+
+    Form_Load();
+    window->show();
+    if (Text1->isVisible())
+        Text1->setFocus();
+}
+
+void Form2::Close()
+{
+    if (window_)
+        window_->close();
+}
+
+void Form2::Form_Load()
+{
+    if (mainWindow_)
+        mainWindow_->setEnabled(false);
+
+    fBoard = leaderboard::boardFileName(mainWindow_ ? mainWindow_->boardFolder : QString(), grd);
+
+    if (!leaderboard::ReadBoard(fBoard, board)) {
+        // No board yet for this level (or none that can be read): a fresh one
+        // is written and the score takes first place.
+        leaderboard::CreateBoard(fBoard, board);
+        iPlace = 0;
+    } else {
+        iPlace = -1;
+        for (int k = leaderboard::kEntries - 1; k >= 0; --k) {
+            if (fcount > board.iScore[static_cast<std::size_t>(k)])
+                iPlace = static_cast<std::int16_t>(k);
+        }
+        if (iPlace == -1) {
+            Text1->setVisible(false);
+            Command1->setVisible(false);
+            Labt->setCaption(QString::fromUtf8(kBoardTitle));
+        } else {
+            Text1->setVisible(true);
+            Labt->setCaption(QString::fromUtf8(kCongratulation));
+        }
+    }
+
+    for (int k = 1; k < leaderboard::kEntries; ++k) {
+        if (Label1.Load(k))
+            Label1(k)->setVisible(true);
+        if (Label2.Load(k))
+            Label2(k)->setVisible(true);
+    }
+
+    for (int k = 0; k < leaderboard::kEntries; ++k) {
+        const auto entry = static_cast<std::size_t>(k);
+        const int top = kFirstRowTop + kRowStep * k;
+        if (vb::Label* name = Label1(k)) {
+            name->setCaption(board.sName[entry]);
+            name->move(name->x(), top);
+        }
+        if (vb::Label* score = Label2(k)) {
+            score->setCaption(QString::number(board.iScore[entry]));
+            score->move(score->x(), top);
+        }
+    }
+
+    // A little fanfare for a score that made the board; silence otherwise.
+    if (iPlace >= 0)
+        assets::playSound(soundData, kFanfare);
+}
+
+void Form2::Text1_KeyPress(int KeyAscii)
+{
+    if (KeyAscii == 13)
+        Command1_Click();
+}
+
+void Form2::Command1_Click()
+{
+    if (!Text1 || Text1->text().isEmpty())
+        return;
+    if (iPlace < 0 || iPlace >= leaderboard::kEntries)
+        return;
+    if (!leaderboard::SaveBoard(fBoard, board, iPlace, Text1->text(), fcount)) {
+        // The old board is still on disk; say so and stay open.
+        Labt->setCaption(QString::fromUtf8(kNotSaved));
+        return;
+    }
+    Close();
+}
+
+void Form2::Form_Unload()
+{
+    Labt = nullptr;
+    Text1 = nullptr;
+    Command1 = nullptr;
+    Label1 = {};
+    Label2 = {};
+    if (mainWindow_)
+        mainWindow_->setEnabled(true);
+}

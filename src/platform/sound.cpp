@@ -1,1 +1,240 @@
-// placeholder
+// The sound call, on top of SDL's audio.
+//
+// One output device is opened the first time a sound is started and stays
+// open; each sound is decoded by SDL's WAVE loader (8/16-bit PCM and
+// Microsoft ADPCM), converted in one piece to the device's format and put on
+// the device's queue in place of whatever was still queued, so a new sound
+// cuts off the old one at once. The converter used is SDL_AudioCVT, which
+// converts the whole buffer; SDL_AudioStream would hold back the last frames
+// of every sound.
+//
+// When SDL has no working audio driver or no device can be opened, the game
+// runs silently: the failure is remembered (until shutdownSound()) so that
+// later calls return at once without trying again.
+#include "platform/sound.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// "RIFF" size "WAVE", a "fmt " chunk with its 16-byte body, and the header of
+// a "data" chunk: no WAVE image can be shorter.
+constexpr std::size_t kMinImageSize = 12 + 8 + 16 + 8;
+// The game's sounds are a few hundred kilobytes at most; a header claiming
+// more than this is taken as damaged rather than trusted to bound the read.
+constexpr std::size_t kMaxImageSize = 64u * 1024u * 1024u;
+
+struct Player {
+    bool subsystemUp = false;
+    bool unavailable = false;  // init or open failed; not retried until shutdown
+    SDL_AudioDeviceID device = 0;
+    SDL_AudioSpec have{};
+    SoundObserver observer;
+};
+
+Player& player()
+{
+    static Player p;
+    return p;
+}
+
+// Compares the bytes at `p` with the four characters of `tag`, stopping at
+// the first difference so that nothing past a mismatch is read.
+bool hasTag(const char* p, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        if (p[i] != tag[i])
+            return false;
+    return true;
+}
+
+// The full length of the RIFF WAVE image at `data` (the RIFF chunk's size
+// plus its 8-byte header), or 0 if the bytes do not begin a WAVE image.
+// Only the caller's pointer is known, so the header is read with early exits:
+// a buffer that does not start with "RIFF" is read no further than its first
+// differing byte.
+std::size_t imageSize(const char* data)
+{
+    if (!hasTag(data, "RIFF"))
+        return 0;
+    const auto* u = reinterpret_cast<const unsigned char*>(data);
+    const std::uint32_t riffSize = static_cast<std::uint32_t>(u[4]) | static_cast<std::uint32_t>(u[5]) << 8 |
+                                   static_cast<std::uint32_t>(u[6]) << 16 | static_cast<std::uint32_t>(u[7]) << 24;
+    const std::size_t size = static_cast<std::size_t>(riffSize) + 8;
+    if (size < kMinImageSize || size > kMaxImageSize)
+        return 0;
+    if (!hasTag(data + 8, "WAVE"))
+        return 0;
+    return size;
+}
+
+// Opens the device on first use. Returns false (quickly, after the first
+// failure) when there is no sound.
+bool ensureDevice()
+{
+    Player& p = player();
+    if (p.device != 0)
+        return true;
+    if (p.unavailable)
+        return false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        p.unavailable = true;
+        return false;
+    }
+    p.subsystemUp = true;
+
+    SDL_AudioSpec want{};
+    want.freq = 22050;  // the rate of all the game's sounds
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 512;  // about 23 ms: short enough for clicks to land on time
+    p.device = SDL_OpenAudioDevice(nullptr, 0, &want, &p.have,
+                                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (p.device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        p.subsystemUp = false;
+        p.unavailable = true;
+        return false;
+    }
+    return true;
+}
+
+// Drops whatever is still queued, so the sound playing stops.
+void stopPlaying()
+{
+    Player& p = player();
+    if (p.device != 0)
+        SDL_ClearQueuedAudio(p.device);
+}
+
+// Decodes the WAVE image and converts it to the device's format. Returns an
+// empty buffer when the image cannot be decoded or converted.
+std::vector<Uint8> decodeForDevice(const char* data, std::size_t size)
+{
+    // ADPCM data ends with a partly used block; the "fact" chunk gives the true
+    // sample count, and SDL only honours it when told to.
+    SDL_SetHintWithPriority(SDL_HINT_WAVE_FACT_CHUNK, "truncate", SDL_HINT_OVERRIDE);
+    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+    if (!rw)
+        return {};
+    SDL_AudioSpec spec{};
+    Uint8* pcm = nullptr;
+    Uint32 pcmLen = 0;
+    if (!SDL_LoadWAV_RW(rw, 1, &spec, &pcm, &pcmLen))
+        return {};
+
+    const SDL_AudioSpec& have = player().have;
+    SDL_AudioCVT cvt;
+    const int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, have.format, have.channels,
+                                        have.freq);
+    std::vector<Uint8> out;
+    if (built < 0 || pcmLen == 0) {
+        SDL_FreeWAV(pcm);
+        return out;
+    }
+    if (built == 0) {
+        out.assign(pcm, pcm + pcmLen);
+        SDL_FreeWAV(pcm);
+        return out;
+    }
+    out.resize(static_cast<std::size_t>(pcmLen) * static_cast<std::size_t>(cvt.len_mult));
+    std::memcpy(out.data(), pcm, pcmLen);
+    SDL_FreeWAV(pcm);
+    cvt.buf = out.data();
+    cvt.len = static_cast<int>(pcmLen);
+    if (SDL_ConvertAudio(&cvt) != 0)
+        return {};
+    out.resize(static_cast<std::size_t>(cvt.len_cvt));
+    return out;
+}
+
+// For a synchronous call: waits until the queue has drained, bounded by the
+// sound's own length plus a margin so that a stalled device cannot hang us.
+void waitUntilPlayed(std::size_t bytes)
+{
+    const Player& p = player();
+    const std::size_t frameBytes = SDL_AUDIO_BITSIZE(p.have.format) / 8u * p.have.channels;
+    Uint64 ms = 0;
+    if (frameBytes > 0 && p.have.freq > 0)
+        ms = bytes / frameBytes * 1000u / static_cast<unsigned>(p.have.freq);
+    const Uint64 deadline = SDL_GetTicks64() + ms + 500;
+    while (SDL_GetQueuedAudioSize(p.device) > 0 && SDL_GetTicks64() < deadline)
+        SDL_Delay(5);
+}
+
+}  // namespace
+
+// Flags: SND_MEMORY must be set (the game always sets it); a call without it
+// would name a file, which this player does not read, so it only stops the
+// current sound and returns 0. SND_NODEFAULT changes nothing, as no default
+// sound is ever played. Without SND_ASYNC the call returns once the sound has
+// played. Every call stops the sound that plays, also when its own image
+// turns out to be unplayable.
+int sndPlaySoundA(const char* data, unsigned flags)
+{
+    Player& p = player();
+    if (!data || !(flags & SND_MEMORY)) {
+        stopPlaying();
+        return 0;
+    }
+    const std::size_t size = imageSize(data);
+    if (size == 0) {
+        stopPlaying();
+        return 0;
+    }
+    if (p.observer)
+        p.observer(data, size);
+    if (!ensureDevice())
+        return 0;
+
+    const std::vector<Uint8> samples = decodeForDevice(data, size);
+
+    // Holding the device lock across clearing and queueing means the audio
+    // thread never sees the emptied queue in between, so the new sound follows
+    // the cut-off one without a gap.
+    SDL_LockAudioDevice(p.device);
+    SDL_ClearQueuedAudio(p.device);
+    const int queued =
+        samples.empty() ? -1 : SDL_QueueAudio(p.device, samples.data(), static_cast<Uint32>(samples.size()));
+    SDL_UnlockAudioDevice(p.device);
+    if (queued != 0)
+        return 0;
+    SDL_PauseAudioDevice(p.device, 0);
+    if (!(flags & SND_ASYNC))
+        waitUntilPlayed(samples.size());
+    return 1;
+}
+
+void setSoundObserver(SoundObserver observer)
+{
+    player().observer = std::move(observer);
+}
+
+bool soundDeviceOpen()
+{
+    return player().device != 0;
+}
+
+void shutdownSound()
+{
+    Player& p = player();
+    if (p.device != 0) {
+        SDL_CloseAudioDevice(p.device);
+        p.device = 0;
+    }
+    if (p.subsystemUp) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        p.subsystemUp = false;
+    }
+    p.unavailable = false;
+    p.have = SDL_AudioSpec{};
+}
+
+}  // namespace platform

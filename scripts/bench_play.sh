@@ -1,0 +1,65 @@
+#!/bin/sh
+# Play benchmark: CPU use and resident memory of the game while idle and while
+# a scripted player plays. The player reads the digit on the scale from the
+# screen (comparing it with the rendered digit pictures) and types the right
+# totals, so that deliveries, hops and sounds keep coming.
+#   scripts/bench_play.sh [build-dir] [seconds]
+set -eu
+cd "$(dirname "$0")/.."
+BUILD=${1:-build}
+SECONDS_PLAY=${2:-20}
+[ -x "$BUILD/pellaro" ] || { echo "build the game first (scripts/build.sh)" >&2; exit 1; }
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$BUILD" "$SECONDS_PLAY"
+fi
+DIGITS="$PWD/$BUILD/generated/pictures"
+WORK=$(mktemp -d)
+cp "$BUILD/pellaro" "$WORK/"
+(cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &
+PID=$!
+trap 'kill "$PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
+WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1)
+HZ=$(getconf CLK_TCK)
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$PID/stat"; }
+rss_mib() { awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$PID/status"; }
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+sleep 1
+t0=$(now_ms); c0=$(cpu_ticks)
+sleep 5
+t1=$(now_ms); c1=$(cpu_ticks)
+echo "idle: CPU $(( (c1 - c0) * 100000 / HZ / (t1 - t0) ))% of one core, resident $(rss_mib) MiB"
+
+pixel() {
+  convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
+}
+# The digit shown in the units box of the scale, read from the screenshot.
+units_digit() {
+  convert "$WORK/shot.png" -crop 30x50+264+399 +repage "$WORK/units.png"
+  for d in 0 1 2 3 4 5 6 7 8 9; do
+    if [ "$(compare -metric AE "$WORK/units.png" "$DIGITS/30$d.bmp" null: 2>&1)" = 0 ]; then
+      echo "$d"; return
+    fi
+  done
+  echo "?"
+}
+
+xdotool mousemove --window "$WID" 505 160 click 1
+t0=$(now_ms); c0=$(cpu_ticks); peak=0
+total=0; answers=0
+end=$((t0 + SECONDS_PLAY * 1000))
+while [ "$(now_ms)" -lt "$end" ]; do
+  import -window "$WID" "$WORK/shot.png"
+  if [ "$(pixel 260 390)" = "255,0,0" ]; then
+    d=$(units_digit)
+    [ "$d" = "?" ] && continue
+    total=$((total + d))
+    xdotool type --window "$WID" --delay 30 "$total"
+    answers=$((answers + 1))
+    sleep 0.4
+  fi
+  r=$(awk '/VmRSS/ {print $2}' "/proc/$PID/status"); [ "$r" -gt "$peak" ] && peak=$r
+done
+t1=$(now_ms); c1=$(cpu_ticks)
+echo "playing: $answers right answers in $(( (t1 - t0) / 1000 )) s, CPU $(( (c1 - c0) * 100000 / HZ / (t1 - t0) ))% of one core, resident $(rss_mib) MiB (peak $((peak / 1024)) MiB)"

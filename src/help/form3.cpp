@@ -71,6 +71,8 @@ void Form3::Form_Load()
 
 void Form3::Form_Unload()
 {
+    // The window deletes itself once closed; from now on it is gone for us.
+    window_.clear();
     Label1 = nullptr;
     if (mainWindow_)
         mainWindow_->setEnabled(true);

@@ -154,6 +154,8 @@ void Form2::Command1_Click()
 
 void Form2::Form_Unload()
 {
+    // The window deletes itself once closed; from now on it is gone for us.
+    window_.clear();
     Labt = nullptr;
     Text1 = nullptr;
     Command1 = nullptr;

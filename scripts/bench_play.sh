@@ -55,7 +55,7 @@ while [ "$(now_ms)" -lt "$end" ]; do
     d=$(units_digit)
     [ "$d" = "?" ] && continue
     total=$((total + d))
-    xdotool type --window "$WID" --delay 30 "$total"
+    xdotool type --delay 30 "$total"
     answers=$((answers + 1))
     sleep 0.4
   fi

@@ -24,12 +24,14 @@ HZ=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$PID/stat"; }
 rss_mib() { awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$PID/status"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# CPU use in per cent of one core: percent TICKS MILLISECONDS
+percent() { awk -v t="$1" -v ms="$2" -v hz="$HZ" 'BEGIN { printf "%.1f", t / hz * 100000 / ms }'; }
 
 sleep 1
 t0=$(now_ms); c0=$(cpu_ticks)
 sleep 5
 t1=$(now_ms); c1=$(cpu_ticks)
-echo "idle: CPU $(( (c1 - c0) * 100000 / HZ / (t1 - t0) ))% of one core, resident $(rss_mib) MiB"
+echo "idle: CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB"
 
 pixel() {
   convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
@@ -62,4 +64,4 @@ while [ "$(now_ms)" -lt "$end" ]; do
   r=$(awk '/VmRSS/ {print $2}' "/proc/$PID/status"); [ "$r" -gt "$peak" ] && peak=$r
 done
 t1=$(now_ms); c1=$(cpu_ticks)
-echo "playing: $answers right answers in $(( (t1 - t0) / 1000 )) s, CPU $(( (c1 - c0) * 100000 / HZ / (t1 - t0) ))% of one core, resident $(rss_mib) MiB (peak $((peak / 1024)) MiB)"
+echo "playing: $answers right answers in $(( (t1 - t0) / 1000 )) s, CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB (peak $((peak / 1024)) MiB)"

@@ -20,7 +20,7 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   ctest --test-dir build-sanitize --output-on-failure -j "$JOBS" -LE xvfb
 fi
 
-FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+FUZZ_SECONDS=${FUZZ_SECONDS:-45}
 if [ "$FUZZ_SECONDS" -gt 0 ]; then
   echo "== board reader fuzzing for ${FUZZ_SECONDS}s"
   CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \

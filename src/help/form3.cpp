@@ -2,28 +2,7 @@
 
 #include "assets/layouts.h"
 
-#include <QCloseEvent>
 #include <QWidget>
-
-namespace {
-
-// The help window itself: a plain top-level window that reports its closing.
-class HelpWindow : public QWidget {
-public:
-    explicit HelpWindow(Form3* owner) : owner_(owner) { setAttribute(Qt::WA_DeleteOnClose); }
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        owner_->Form_Unload();
-        event->accept();
-    }
-
-private:
-    Form3* owner_;
-};
-
-}  // namespace
 
 Form3::Form3(QWidget* mainWindow) : mainWindow_(mainWindow) {}
 
@@ -50,7 +29,7 @@ void Form3::Show()
         window_->activateWindow();
         return;
     }
-    auto* window = new HelpWindow(this);
+    auto* window = new vb::FormWindow([this] { Form_Unload(); });
     window_ = window;
     Label1 = assets::buildForm3Layout(window).Label1;
     Form_Load();

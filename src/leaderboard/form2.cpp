@@ -4,7 +4,6 @@
 #include "assets/soundplayer.h"
 #include "game/form1.h"
 
-#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
@@ -20,23 +19,6 @@ const char* const kNotSaved = "成绩没能保存，请再点确认试一次。"
 constexpr std::int16_t kFanfare = 105;
 constexpr int kFirstRowTop = 80;
 constexpr int kRowStep = 24;
-
-// The leaderboard window itself: a plain top-level window that reports its
-// closing, however it is closed.
-class BoardWindow : public QWidget {
-public:
-    explicit BoardWindow(Form2* owner) : owner_(owner) { setAttribute(Qt::WA_DeleteOnClose); }
-
-protected:
-    void closeEvent(QCloseEvent* event) override
-    {
-        owner_->Form_Unload();
-        event->accept();
-    }
-
-private:
-    Form2* owner_;
-};
 
 }  // namespace
 
@@ -54,7 +36,7 @@ void Form2::Show()
         window_->activateWindow();
         return;
     }
-    auto* window = new BoardWindow(this);
+    auto* window = new vb::FormWindow([this] { Form_Unload(); });
     window_ = window;
     const assets::Form2Layout c = assets::buildForm2Layout(window);
     Labt = c.Labt;

@@ -1,5 +1,6 @@
 #include "platform/controls.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -163,6 +164,20 @@ Label* Label::cloneHidden() const
     copy->setWordWrap(wordWrap());
     copy->setText(text());
     return copy;
+}
+
+// ------------------------------------------------------------------ FormWindow
+
+FormWindow::FormWindow(std::function<void()> onUnload) : onUnload_(std::move(onUnload))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    if (onUnload_)
+        onUnload_();
+    event->accept();
 }
 
 // ----------------------------------------------------------------------- Timer

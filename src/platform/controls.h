@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <map>
 
 namespace vb {
@@ -104,6 +105,21 @@ private:
 
     QTimer timer_;
     bool inTick_ = false;
+};
+
+// A secondary window that is created with its controls each time it is shown
+// and deletes itself when closed. `onUnload` runs however it is closed (close
+// box, keyboard or code); closing is never refused.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(std::function<void()> onUnload);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::function<void()> onUnload_;
 };
 
 // Controls of one name told apart by an index. Element 0 comes from the

@@ -229,6 +229,23 @@ private slots:
         QVERIFY(f.isEnabled());
     }
 
+    void opensInSilenceWithoutTheFanfare()
+    {
+        assets::setMissingForTest({105});
+        Game g;
+        SoundLog sounds;
+        Form1& f = *g.form;
+        Form2* b = f.form2();
+        b->grd = 0;
+        b->fcount = 50;
+        b->Show();
+        QCOMPARE(b->iPlace, std::int16_t(0));
+        QVERIFY(b->Text1->isVisible());
+        QVERIFY(sounds.ids.empty());
+        b->Close();
+        QVERIFY(f.isEnabled());
+    }
+
     void closingHoweverReenablesTheGame()
     {
         Game g;

@@ -184,6 +184,17 @@ private slots:
         QVERIFY(f.isEnabled());
     }
 
+    void closingTheGameClosesTheOtherWindows()
+    {
+        Game g;
+        Form1& f = *g.form;
+        f.Picth_Click();
+        QVERIFY(f.form3()->isOpen());
+        f.close();
+        QVERIFY(!f.form3()->isOpen());
+        QVERIFY(!f.isVisible());
+    }
+
     void realClickOnStartAfterHelp()
     {
         Game g;

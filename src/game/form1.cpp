@@ -8,6 +8,7 @@
 #include "leaderboard/form2.h"
 #include "platform/system.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QPixmap>
@@ -104,6 +105,15 @@ void Form1::showPicture(vb::PictureBox* box, std::int16_t id)
 bool Form1::gameChangedSince(std::uint32_t serial) const
 {
     return serial != gameSerial_;
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (form2_)
+        form2_->Close();
+    if (form3_)
+        form3_->Close();
+    QWidget::closeEvent(event);
 }
 
 Form2* Form1::form2()

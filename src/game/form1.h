@@ -70,6 +70,10 @@ public:
     Form2* form2();
     Form3* form3();
 
+protected:
+    // The program ends when the main window closes: the other windows go too.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void endGame();
     void rightAnswer();

@@ -13,12 +13,8 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$BUILD" "$SECONDS_PLAY"
 fi
 DIGITS="$PWD/$BUILD/generated/pictures"
-WORK=$(mktemp -d)
-cp "$BUILD/pellaro" "$WORK/"
-(cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &
-PID=$!
-trap 'kill "$PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
-WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1)
+. tests/xvfb/common.sh
+start_game "$BUILD/pellaro"
 HZ=$(getconf CLK_TCK)
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$PID/stat"; }
@@ -33,10 +29,7 @@ sleep 5
 t1=$(now_ms); c1=$(cpu_ticks)
 echo "idle: CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB"
 
-pixel() {
-  convert "$WORK/shot.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:
-}
-# The digit shown in the units box of the scale, read from the screenshot.
+# The digit shown in the units box of the scale, read from the last screenshot.
 units_digit() {
   convert "$WORK/shot.png" -crop 30x50+264+399 +repage "$WORK/units.png"
   for d in 0 1 2 3 4 5 6 7 8 9; do
@@ -52,8 +45,7 @@ t0=$(now_ms); c0=$(cpu_ticks); peak=0
 total=0; answers=0
 end=$((t0 + SECONDS_PLAY * 1000))
 while [ "$(now_ms)" -lt "$end" ]; do
-  import -window "$WID" "$WORK/shot.png"
-  if [ "$(pixel 260 390)" = "255,0,0" ]; then
+  if [ "$(pixel_of "$WID" 260 390)" = "255,0,0" ]; then
     d=$(units_digit)
     [ "$d" = "?" ] && continue
     total=$((total + d))

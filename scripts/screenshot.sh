@@ -7,13 +7,9 @@ BUILD=${1:-build}
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$BUILD"
 fi
-WORK=$(mktemp -d)
-cp "$BUILD/pellaro" "$WORK/"
-(cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &
-PID=$!
-trap 'kill "$PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
-WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1)
-xdotool mousemove --window "$WID" 505 160 click 1
+. tests/xvfb/common.sh
+start_game "$BUILD/pellaro"
+click_at "$WID" 505 160
 sleep 3
 mkdir -p docs
 import -window "$WID" docs/screenshot.png

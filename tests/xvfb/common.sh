@@ -1,5 +1,5 @@
 # Helpers for the tests that run the real program on a virtual X server
-# (started by xvfb-run). Sourced by the test scripts.
+# (started by xvfb-run). Sourced by the test, benchmark and screenshot scripts.
 set -eu
 
 fail() { echo "FAIL: $*" >&2; exit 1; }

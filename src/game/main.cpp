@@ -1,13 +1,58 @@
 // Pellaro: a mental-arithmetic game for young children.
 #include <QApplication>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "game/commandline.h"
 #include "game/form1.h"
 #include "platform/sound.h"
 
+namespace {
+
+std::vector<std::string> argumentsOf(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Answers --help and --version, or reports a bad command line. Returns the
+// exit code, or -1 when the game should start.
+int answerCommandLine(const std::vector<std::string>& args, bool beforeQt)
+{
+    const game::CommandLine line = game::parseCommandLine(args, beforeQt);
+    switch (line.action) {
+    case game::CommandLine::Action::Play:
+        return -1;
+    case game::CommandLine::Action::ShowHelp:
+        std::fputs(game::helpText().c_str(), stdout);
+        return 0;
+    case game::CommandLine::Action::ShowVersion:
+        std::fputs(game::versionText().c_str(), stdout);
+        return 0;
+    case game::CommandLine::Action::Fail:
+        break;
+    }
+    std::fprintf(stderr, "pellaro: %s\nTry 'pellaro --help' for more information.\n", line.error.c_str());
+    return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    // Help, the version and a mistyped option need no display, so they are
+    // answered before Qt starts.
+    if (const int exitCode = answerCommandLine(argumentsOf(argc, argv), true); exitCode >= 0)
+        return exitCode;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pellaro"));
+    QApplication::setApplicationVersion(QStringLiteral(PELLARO_VERSION));
+
+    // QApplication has taken out its own options; what is left is ours.
+    if (const int exitCode = answerCommandLine(argumentsOf(argc, argv), false); exitCode >= 0)
+        return exitCode;
 
     int result = 0;
     {

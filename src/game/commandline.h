@@ -1,0 +1,35 @@
+// The program's command line. Qt's own options (-platform, -style, ...) are
+// left to Qt; the game's options start with "--".
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace game {
+
+struct CommandLine {
+    enum class Action {
+        Play,         // start the game
+        ShowHelp,     // print helpText() and exit with 0
+        ShowVersion,  // print the version and exit with 0
+        Fail,         // print `error` and the usage line, exit with 2
+    };
+    Action action = Action::Play;
+    std::string error;
+};
+
+// Reads the game's options from `args` (without the program name). Options
+// it does not know are errors. Before Qt has taken out its own options
+// ("-platform xcb", "-style fusion"), `beforeQt` is true and only the
+// arguments that start with "--" (and -h) are judged, so that help, the
+// version and a mistyped option are answered without a window system;
+// afterwards every argument left must be one of the game's.
+CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt = false);
+
+// The text of "pellaro --help".
+std::string helpText();
+
+// "pellaro <version>"
+std::string versionText();
+
+}  // namespace game

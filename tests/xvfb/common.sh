@@ -1,5 +1,6 @@
 # Helpers for the tests that run the real program on a virtual X server
-# (started by xvfb-run). Sourced by the test, benchmark and screenshot scripts.
+# (started by tests/xvfb/run.sh or xvfb-run). Sourced by the test, benchmark
+# and screenshot scripts.
 set -eu
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -8,12 +9,37 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # and starts it silently. Sets WORK, PID and WID.
 start_game() {
   WORK=$(mktemp -d)
-  trap 'kill "$PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
+  trap 'stop_game; rm -rf "$WORK"' EXIT
   cp "$1" "$WORK/pellaro"
   (cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &
   PID=$!
   WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1) ||
     fail "the main window did not appear"
+}
+
+# True while the game started by start_game runs (a process that has ended
+# but is not yet reaped counts as ended).
+game_running() {
+  state=$(sed 's/.*) //' "/proc/$PID/stat" 2>/dev/null | cut -c1)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Waits up to $1 seconds for the game to end; true if it did.
+game_ends_within() {
+  i=0
+  while game_running; do
+    [ "$i" -lt "$(($1 * 10))" ] || return 1
+    sleep 0.1
+    i=$((i + 1))
+  done
+}
+
+# Ends the game if it still runs (killing it outright if it has not gone ten
+# seconds after SIGTERM) and reaps it.
+stop_game() {
+  kill "$PID" 2>/dev/null || true
+  game_ends_within 10 || kill -9 "$PID" 2>/dev/null || true
+  wait "$PID" 2>/dev/null || true
 }
 
 # The colour of the pixel at (x, y) of window $1, as "r,g,b".
@@ -37,4 +63,40 @@ wait_pixel() {
 # Clicks at (x, y) inside window $1.
 click_at() {
   xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# The keysym of each character of $1, one a line as X prints them ("0x61",
+# "0x1005c0f"): Latin-1 characters are their own keysyms, the rest are
+# Unicode keysyms.
+keysyms_of() {
+  printf %s "$1" | perl -CI -ne 'printf "0x%x\n", ord($_) < 0x100 ? ord($_) : 0x1000000 | ord($_) for split //'
+}
+
+# Makes sure every character of $1, in any script, has a key of its own in the
+# keyboard map, mapping each missing one to a spare key for good (the virtual
+# X server is the test's own). xdotool's own typing of a character missing
+# from the map binds it to a spare key only while the key is pressed; the game
+# reads the map when it handles the change, often after the map was put back,
+# and then drops or mistakes the character.
+map_text() {
+  for sym in $(keysyms_of "$1"); do
+    listed=$(printf '0x%04x' "$sym")    # as xmodmap lists keysyms
+    xmodmap -pk | grep -q "	$listed (" && continue
+    spare=$(xmodmap -pke | awk 'NF == 3 && $3 == "=" { k = $2 } END { print k }')
+    [ -n "$spare" ] || fail "map_text: no spare key left for $listed"
+    xmodmap -e "keycode $spare = $listed"
+    xmodmap -pk | grep -q "	$listed (" || fail "map_text: $listed did not reach the keyboard map"
+  done
+}
+
+# Types $1, in any script, into the window that has the keyboard focus, with
+# keys that are already in the map when they are pressed. A client handles a
+# map change before the key presses sent after it, so the game reads every
+# character right.
+type_text() {
+  map_text "$1"
+  keys=
+  for sym in $(keysyms_of "$1"); do keys="$keys $(printf '0x%04x' "$sym")"; done
+  # shellcheck disable=SC2086
+  xdotool key --delay 60 $keys
 }

@@ -4,6 +4,7 @@
 # three ways, then a Chinese name in the leaderboard window; checks the bytes
 # of the board file.
 #   play_a_game.sh <path-to-pellaro>
+#   INSTALLED=1 play_a_game.sh <installed-pellaro>   (see start_game)
 . "$(dirname "$0")/common.sh"
 start_game "$1"
 map_text "小明"                    # long before the name is typed
@@ -43,5 +44,5 @@ done
 # "小明" in the board's code page, score 0, then nine fresh lines.
 printf '\320\241\303\367,0\r\n' > "$WORK/expected"
 i=0; while [ "$i" -lt 9 ]; do printf '0,0\r\n' >> "$WORK/expected"; i=$((i + 1)); done
-cmp "$WORK/dreb0.tmp" "$WORK/expected" || { od -c "$WORK/dreb0.tmp" | head; fail "board file bytes"; }
+cmp "$BOARDS/dreb0.tmp" "$WORK/expected" || { od -c "$BOARDS/dreb0.tmp" | head; fail "board file bytes"; }
 echo "ok: a whole game was played"

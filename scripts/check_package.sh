@@ -30,6 +30,7 @@ cleanup() {
 trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+. tests/install/validate.sh
 STEP_START=$(date +%s)
 step() {
   now=$(date +%s)
@@ -51,15 +52,12 @@ done
 step "validate the desktop entry, the metainfo and the manual page"
 dpkg-deb -x "$DEB" "$T/tree"
 DESKTOP=$T/tree/usr/share/applications/$APP_ID.desktop
-out=$(desktop-file-validate --no-hints "$DESKTOP" 2>&1) || fail "desktop-file-validate: $out"
-[ -z "$out" ] || fail "desktop-file-validate: $out"
+validate_desktop_entry "$DESKTOP"
 grep -qx 'Exec=/usr/games/pellaro' "$DESKTOP" || fail "the menu entry does not start /usr/games/pellaro"
-appstreamcli validate --no-net "$T/tree/usr/share/metainfo/$APP_ID.metainfo.xml" >"$T/as.log" 2>&1 ||
-  { cat "$T/as.log"; fail "appstreamcli validate"; }
-grep -q "<release version=\"$VERSION\" date=\"[0-9-]*\"" "$T/tree/usr/share/metainfo/$APP_ID.metainfo.xml" ||
-  fail "the metainfo has no release $VERSION"
-out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$T/tree/usr/share/man/man6/pellaro.6.gz" 2>&1 >/dev/null)
-[ -z "$out" ] || fail "the manual page: $out"
+METAINFO=$T/tree/usr/share/metainfo/$APP_ID.metainfo.xml
+validate_metainfo "$METAINFO"
+grep -q "<release version=\"$VERSION\" date=\"[0-9-]*\"" "$METAINFO" || fail "the metainfo has no release $VERSION"
+validate_manual_page "$T/tree/usr/share/man/man6/pellaro.6.gz"
 
 step "lintian"
 lint=0

@@ -10,6 +10,7 @@ BUILD=$1
 T=$(mktemp -d)
 trap 'rm -rf "$T"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/validate.sh"
 PREFIX="/opt/pellaro test"
 ID=org.pellaro.Pellaro
 SIZES="16 22 24 32 48 64 128 256"
@@ -39,11 +40,9 @@ done
 DESKTOP=$ROOT/share/applications/$ID.desktop
 grep -qx "Exec=\"$PREFIX/bin/pellaro\"" "$DESKTOP" || fail "Exec does not name the installed program: $(grep ^Exec "$DESKTOP")"
 grep -qx "Icon=$ID" "$DESKTOP" || fail "Icon is not the theme icon $ID"
-out=$(desktop-file-validate --no-hints "$DESKTOP" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate: $out"
-appstreamcli validate --no-net "$ROOT/share/metainfo/$ID.metainfo.xml" >"$T/as.log" 2>&1 ||
-  { cat "$T/as.log"; fail "appstreamcli validate"; }
-out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$ROOT/share/man/man6/pellaro.6.gz" 2>&1 >/dev/null)
-[ -z "$out" ] || fail "the manual page: $out"
+validate_desktop_entry "$DESKTOP"
+validate_metainfo "$ROOT/share/metainfo/$ID.metainfo.xml"
+validate_manual_page "$ROOT/share/man/man6/pellaro.6.gz"
 
 # One version: the program's, the metainfo's release, the changelog's and the manual page's.
 version=$("$ROOT/bin/pellaro" --version | sed -n 's/^pellaro //p')

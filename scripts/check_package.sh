@@ -114,6 +114,7 @@ written=$(find /usr -xdev -newer "$T/stamp" 2>/dev/null | head -n 20)
 
 step "remove"
 $AS_ROOT $APT remove pellaro >/dev/null
+# Without configuration files to keep, removing is purging: dpkg forgets it.
 status=$(dpkg-query -W -f='${db:Status-Abbrev}' pellaro 2>/dev/null || true)
 case "$status" in
   ''|u*|p*) ;;
@@ -128,7 +129,6 @@ while read -r path; do
     fail "apt remove left $path"
   fi
 done <"$T/files"
-$AS_ROOT $APT purge pellaro >/dev/null
 $AS_ROOT test -f "$HOME_DIR/.local/share/pellaro/dreb0.tmp" || fail "removing the game removed a player's board"
 
 step "done"

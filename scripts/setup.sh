@@ -19,7 +19,7 @@ PLAY_PACKAGES="
 PACKAGE_PACKAGES="$PLAY_PACKAGES dpkg-dev file"
 # The tests and the package's checks, on top of those.
 PACKAGES="$PACKAGE_PACKAGES
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick pulseaudio pulseaudio-utils
   clang-14 libclang-rt-14-dev
   desktop-file-utils appstream man-db groff-base fakeroot lintian
 "

@@ -6,7 +6,8 @@ set -eu
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Copies the program into a fresh folder, so that its board files land there,
-# and starts it silently. Sets WORK, PID, WID and BOARDS, the folder of the
+# and starts it, silently unless GAME_AUDIO names SDL's audio driver to use.
+# Sets WORK, PID, WID and BOARDS, the folder of the
 # board files. With INSTALLED=1 the program ($1, a path or a command) is
 # started as it is installed, from the fresh folder, and its boards are
 # expected in the user's data folder.
@@ -21,7 +22,7 @@ start_game() {
     program=./pellaro
     BOARDS=$WORK
   fi
-  (cd "$WORK" && SDL_AUDIODRIVER=dummy exec "$program") &
+  (cd "$WORK" && SDL_AUDIODRIVER=${GAME_AUDIO:-dummy} exec "$program") &
   PID=$!
   WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1) ||
     fail "the main window did not appear"

@@ -743,6 +743,7 @@ void TestBoard::readOnlyProgramFolderWithBoards() {
     QCOMPARE(entries(root + "bin"), QStringList({"dreb0.tmp"}));
     QCOMPARE(entries(root + "bin2"), QStringList({"dreb1.tmp"}));
     QCOMPARE(readAll(root + "bin/dreb0.tmp"), QByteArray("Ann,50\r\nBo,40\r\n"));
+    QCOMPARE(chmod(QFile::encodeName(root + "bin").constData(), 0755), 0);  // so the folder can go
 }
 
 QTEST_GUILESS_MAIN(TestBoard)

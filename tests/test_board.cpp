@@ -351,15 +351,21 @@ void TestBoard::longLinesAndLongNames() {
     QCOMPARE(b.sName[2], QStringLiteral("old2"));
     QCOMPARE(b.sName[3], QStringLiteral("Cy"));
     QCOMPARE(b.iScore[3], 3);
-    // Names read are cut like names saved, so a board read is saved unchanged.
-    writeBytes(f, QByteArray(300, '\x80') + ",5\r\n");
+    // Names read are cut like names saved, so a board read is saved and read
+    // back unchanged, even where each bad byte becomes four when written.
+    writeBytes(f, QByteArray(60000, '\x80') + ",5\r\n");
+    QVERIFY(ReadBoard(f, b));
+    QCOMPARE(SaveBoard(f, b, 1, QStringLiteral("x"), 1), SaveResult::Saved);
+    b = markedBoard();
     QVERIFY(ReadBoard(f, b));
     QCOMPARE(b.sName[0], QString(kMaxNameLength, QChar(0xFFFD)));
+    QCOMPARE(b.iScore[0], 5);
 
     // A file that never ends its lines costs at most the reading limit: the
     // line the limit cuts off is marked cut, and the entry keeps its score.
     writeBytes(f, "Ann,1\r\n" + QByteArray(platform::kMaxReadBytes, '7'));
     QCOMPARE(texts(platform::readTextLines(f, 10, 5)), QStringList({"Ann,1", "77777~"}));
+    b = markedBoard();
     QVERIFY(ReadBoard(f, b));
     QCOMPARE(b.iScore[1], 101);
     writeBytes(f, "Ann,1\r\nBo,22");  // a last line ended by the file is whole

@@ -2,11 +2,8 @@
 #include "gametest.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <sys/stat.h>
 
 using namespace gametest;
 
@@ -281,24 +278,6 @@ private slots:
         QCOMPARE(b->Label1(9)->caption(), QStringLiteral("o"));
         QCOMPARE(b->Label2(9)->caption(), QStringLiteral("9"));
         QCOMPARE(readFile(file), QByteArray("o,9\r\n").repeated(10));
-        b->Close();
-    }
-
-    void aBoardThatIsAFifoNeitherHangsNorIsWritten()
-    {
-        Game g;
-        const QString file = g.boards.filePath(QStringLiteral("dreb0.tmp"));
-        QCOMPARE(mkfifo(QFile::encodeName(file).constData(), 0644), 0);
-        Form2* b = g.form->form2();
-        b->fcount = 70;
-        b->Show();
-        QCOMPARE(b->iPlace, std::int16_t(0));
-        QCOMPARE(b->Label1(0)->caption(), QStringLiteral("0"));
-        b->Text1->setText(QStringLiteral("Mei"));
-        b->Command1_Click();
-        QVERIFY(b->isOpen());
-        QCOMPARE(b->Labt->caption(), QStringLiteral("成绩没能保存，请再点确认试一次。"));
-        QVERIFY(!QFileInfo(file).isFile() && QFileInfo::exists(file));
         b->Close();
     }
 

@@ -220,7 +220,7 @@ void removeUnfinishedSaves(const QString& folder) {
     const platform::FolderLock lock(folder, 0);
     if (!lock.held())
         return;
-    for (int grd = 0; grd < 2; ++grd)
+    for (int grd = 0; grd < kLevels; ++grd)
         platform::removeUnfinishedWrites(boardFileName(folder, grd));
 }
 

@@ -9,6 +9,7 @@
 namespace leaderboard {
 
 constexpr int kEntries = 10;
+constexpr int kLevels = 2;  // one board for each level of play
 
 // The longest name a board holds, in UTF-16 units (what the name box counts).
 // A child's name is a few characters; 64 leave room for a whole family name

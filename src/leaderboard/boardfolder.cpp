@@ -18,8 +18,6 @@ namespace leaderboard {
 
 namespace {
 
-constexpr int kLevels = 2;
-
 QString withSlash(const QString& folder) {
     if (folder.isEmpty())
         return QStringLiteral("./");

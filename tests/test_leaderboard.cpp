@@ -229,6 +229,75 @@ private slots:
         QVERIFY(f.isEnabled());
     }
 
+    void twoGamesAtOnceKeepBothEntries()
+    {
+        // Two copies of the game in one folder: A's leaderboard is open, B's
+        // game ends; A confirms, then B. Both entries are kept, B's where the
+        // rule puts it on the board A has just saved.
+        Game a;
+        Game b;
+        b.form->boardFolder = a.form->boardFolder;
+        const QString file = a.boards.filePath(QStringLiteral("dreb0.tmp"));
+        writeFile(file, boardBytes({{"p", 50}, {"q", 40}, {"r", 30}, {"s", 20}, {"t", 10},
+                                    {"u", 9}, {"v", 8}, {"w", 7}, {"x", 6}, {"y", 5}}));
+        Form2* first = a.form->form2();
+        first->fcount = 35;
+        first->Show();
+        Form2* second = b.form->form2();
+        second->fcount = 45;
+        second->Show();
+        QCOMPARE(first->iPlace, std::int16_t(2));
+        QCOMPARE(second->iPlace, std::int16_t(1));
+        first->Text1->setText(QStringLiteral("A"));
+        first->Command1_Click();
+        second->Text1->setText(QStringLiteral("B"));
+        second->Command1_Click();
+        QVERIFY(!first->isOpen());
+        QVERIFY(!second->isOpen());
+        QCOMPARE(readFile(file), boardBytes({{"p", 50}, {"B", 45}, {"q", 40}, {"A", 35}, {"r", 30},
+                                             {"s", 20}, {"t", 10}, {"u", 9}, {"v", 8}, {"w", 7}}));
+    }
+
+    void pushedOffTheBoardMeanwhile()
+    {
+        // Another game filled the board with better scores while this window
+        // was open: confirming shows the board as it now is, with no name box.
+        Game g;
+        const QString file = g.boards.filePath(QStringLiteral("dreb0.tmp"));
+        Form2* b = g.form->form2();
+        b->fcount = 5;
+        b->Show();  // no board yet: first place
+        writeFile(file, QByteArray("o,9\r\n").repeated(10));
+        b->Text1->setText(QStringLiteral("Mei"));
+        b->Command1_Click();
+        QVERIFY(b->isOpen());
+        QCOMPARE(b->iPlace, std::int16_t(-1));
+        QCOMPARE(b->Labt->caption(), QStringLiteral("排行榜"));
+        QVERIFY(b->Text1->isHidden());
+        QVERIFY(b->Command1->isHidden());
+        QCOMPARE(b->Label1(9)->caption(), QStringLiteral("o"));
+        QCOMPARE(b->Label2(9)->caption(), QStringLiteral("9"));
+        QCOMPARE(readFile(file), QByteArray("o,9\r\n").repeated(10));
+        b->Close();
+    }
+
+    void theNameBoxTakesWhatTheBoardKeeps()
+    {
+        // Typing stops at the board's limit; a character of two UTF-16 units
+        // that the box cut in half is left out, and the name saves.
+        Game g;
+        Form2* b = g.form->form2();
+        b->fcount = 10;
+        b->Show();
+        const QString name(leaderboard::kMaxNameLength - 1, QLatin1Char('n'));
+        b->Text1->insert(name + QStringLiteral("😀 and more"));
+        QCOMPARE(b->Text1->text().size(), leaderboard::kMaxNameLength);
+        b->Command1_Click();
+        QVERIFY(!b->isOpen());
+        QCOMPARE(readFile(g.boards.filePath(QStringLiteral("dreb0.tmp"))).left(name.size() + 5),
+                 name.toLatin1() + ",10\r\n");
+    }
+
     void opensInSilenceWithoutTheFanfare()
     {
         assets::setMissingForTest({105});

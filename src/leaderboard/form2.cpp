@@ -46,6 +46,9 @@ void Form2::Show()
     Label2 = {};
     Label1.setElement0(c.Label1);
     Label2.setElement0(c.Label2);
+    // A name longer than the board keeps is not taken at all: the box stops
+    // at the board's limit, so the name saved is the name shown.
+    Text1->setMaxLength(leaderboard::kMaxNameLength);
     connect(Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(13); });
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
@@ -70,23 +73,13 @@ void Form2::Form_Load()
 
     if (!leaderboard::ReadBoard(fBoard, board)) {
         // No board yet for this level (or none that can be read): a fresh one
-        // is written and the score takes first place.
+        // is shown (and written, where no file stands) and the score takes
+        // first place.
         leaderboard::CreateBoard(fBoard, board);
         iPlace = 0;
     } else {
-        iPlace = -1;
-        for (int k = leaderboard::kEntries - 1; k >= 0; --k) {
-            if (fcount > board.iScore[static_cast<std::size_t>(k)])
-                iPlace = static_cast<std::int16_t>(k);
-        }
-        if (iPlace == -1) {
-            Text1->setVisible(false);
-            Command1->setVisible(false);
-            Labt->setCaption(QString::fromUtf8(kBoardTitle));
-        } else {
-            Text1->setVisible(true);
-            Labt->setCaption(QString::fromUtf8(kCongratulation));
-        }
+        iPlace = static_cast<std::int16_t>(leaderboard::findPlace(board, fcount));
+        showPlace();
     }
 
     for (int k = 1; k < leaderboard::kEntries; ++k) {
@@ -95,19 +88,7 @@ void Form2::Form_Load()
         if (Label2.Load(k))
             Label2(k)->setVisible(true);
     }
-
-    for (int k = 0; k < leaderboard::kEntries; ++k) {
-        const auto entry = static_cast<std::size_t>(k);
-        const int top = kFirstRowTop + kRowStep * k;
-        if (vb::Label* name = Label1(k)) {
-            name->setCaption(board.sName[entry]);
-            name->move(name->x(), top);
-        }
-        if (vb::Label* score = Label2(k)) {
-            score->setCaption(QString::number(board.iScore[entry]));
-            score->move(score->x(), top);
-        }
-    }
+    showList();
 
     // A little fanfare for a score that made the board; silence otherwise.
     if (iPlace >= 0)
@@ -126,12 +107,52 @@ void Form2::Command1_Click()
         return;
     if (iPlace < 0 || iPlace >= leaderboard::kEntries)
         return;
-    if (!leaderboard::SaveBoard(fBoard, board, iPlace, Text1->text(), fcount)) {
+    switch (leaderboard::SaveBoard(fBoard, board, iPlace, Text1->text(), fcount)) {
+    case leaderboard::SaveResult::Saved:
+        Close();
+        return;
+    case leaderboard::SaveResult::NoPlace:
+        // Another copy of the game saved better scores meanwhile and this
+        // one no longer makes the board: the board as it is now is shown,
+        // without the name box, as for any score that does not make it.
+        leaderboard::ReadBoard(fBoard, board);
+        iPlace = -1;
+        showPlace();
+        showList();
+        return;
+    case leaderboard::SaveResult::Failed:
         // The old board is still on disk; say so and stay open.
         Labt->setCaption(QString::fromUtf8(kNotSaved));
         return;
     }
-    Close();
+}
+
+void Form2::showPlace()
+{
+    if (iPlace == -1) {
+        Text1->setVisible(false);
+        Command1->setVisible(false);
+        Labt->setCaption(QString::fromUtf8(kBoardTitle));
+    } else {
+        Text1->setVisible(true);
+        Labt->setCaption(QString::fromUtf8(kCongratulation));
+    }
+}
+
+void Form2::showList()
+{
+    for (int k = 0; k < leaderboard::kEntries; ++k) {
+        const auto entry = static_cast<std::size_t>(k);
+        const int top = kFirstRowTop + kRowStep * k;
+        if (vb::Label* name = Label1(k)) {
+            name->setCaption(board.sName[entry]);
+            name->move(name->x(), top);
+        }
+        if (vb::Label* score = Label2(k)) {
+            score->setCaption(QString::number(board.iScore[entry]));
+            score->move(score->x(), top);
+        }
+    }
 }
 
 void Form2::Form_Unload()

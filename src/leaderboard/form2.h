@@ -53,6 +53,12 @@ public:
     void Form_Unload();
 
 private:
+    // The title, name box and button for `iPlace`: a congratulation and the
+    // name box when the score makes the board, the plain title otherwise.
+    void showPlace();
+    // The ten rows of the list from the board in memory.
+    void showList();
+
     Form1* mainWindow_;
     QPointer<QWidget> window_;
 };

@@ -1,12 +1,19 @@
 #include "platform/textfile.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -14,6 +21,131 @@ namespace {
 
 constexpr char kCodePage[] = "GB18030";
 constexpr qint64 kChunkBytes = 64 * 1024;
+// The six characters after "<file>." that name a file being written.
+constexpr int kSuffixLength = 6;
+constexpr char kSuffixChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+// Closes a descriptor when it goes.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Opens `path` for reading only when it is a regular file. The lstat keeps a
+// link, a FIFO or a device from being opened at all (opening some devices
+// does things); O_NOFOLLOW and O_NONBLOCK make an open of a path swapped
+// meanwhile neither follow a link nor wait for a FIFO's writer, and the
+// fstat tells what was really opened.
+int openRegularFile(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (native.isEmpty() || ::lstat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One read(), continued after a signal; 0 at the end of the file, -1 on error.
+qint64 readSome(int fd, char* into, qint64 size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, into, static_cast<size_t>(size));
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
+bool writeAll(int fd, const QByteArray& bytes) {
+    // Every byte is handed to the kernel here, unbuffered, so that nothing
+    // counts as written that did not reach the file: a short write is
+    // continued, one that writes nothing (a full disk, the file-size limit)
+    // is a failure.
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Creates a new, empty file `target` + "." + six random letters or digits,
+// with the usual permissions for a new file (0666 less the umask).
+int createSibling(const QByteArray& target, QByteArray& temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = target + '.';
+        for (int i = 0; i < kSuffixLength; ++i)
+            temp += kSuffixChars[QRandomGenerator::global()->bounded(int(sizeof kSuffixChars) - 1)];
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Writes `bytes` as the new contents of `path`; see writeTextLinesAtomically.
+bool replaceFile(const QString& path, const QByteArray& bytes) {
+    if (!QDir::isAbsolutePath(path))
+        return false;
+    const QByteArray target = QFile::encodeName(path);
+    struct stat old {};
+    bool existed = false;
+    if (::lstat(target.constData(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return false;  // a link, FIFO, device or folder is never written over
+        if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+            return false;  // a file made read-only stays as it is
+        existed = true;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+
+    QByteArray temp;
+    const int fd = createSibling(target, temp);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes);
+    if (ok && existed) {
+        // The new file takes the old one's place and so its permissions; for
+        // root also its owner and group, so that a save by root does not lock
+        // the owner out. Only the permission bits are kept (no set-id bits).
+        // A file system without modes leaves the file as it makes it.
+        if (::geteuid() == 0)
+            (void)!::fchown(fd, old.st_uid, old.st_gid);
+        (void)!::fchmod(fd, old.st_mode & 0777);
+    }
+    // On the disk before the rename, so that a crash leaves the old file or
+    // the whole new one. A file system that cannot sync says EINVAL.
+    ok = ok && (::fsync(fd) == 0 || errno == EINVAL);
+    ok = (::close(fd) == 0 || errno == EINTR) && ok;
+    if (ok)
+        ok = ::rename(temp.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    // The rename itself on the disk too; a failure here changes nothing.
+    const qsizetype slash = target.lastIndexOf('/');
+    const Descriptor folder{::open(target.left(slash + 1).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd >= 0)
+        ::fsync(folder.fd);
+    return true;
+}
+
+bool isSuffixChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
 
 }  // namespace
 
@@ -37,35 +169,57 @@ QString decodeGb18030(const QByteArray& bytes) {
     return text;
 }
 
-std::optional<QStringList> readTextLines(const QString& path, int maxLines,
-                                         qint64 maxLineBytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+FileKind fileKind(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (native.isEmpty())
+        return FileKind::Missing;
+    if (::lstat(native.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileKind::Missing : FileKind::Other;
+    return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
+}
+
+std::optional<QList<TextLine>> readTextLines(const QString& path, int maxLines,
+                                             qint64 maxLineBytes, qint64 maxReadBytes) {
+    const Descriptor file{openRegularFile(path)};
+    if (file.fd < 0)
         return std::nullopt;
 
-    QStringList lines;
+    QList<TextLine> lines;
     if (maxLines <= 0)
         return lines;
     maxLineBytes = std::max<qint64>(maxLineBytes, 0);
+    qint64 budget = std::max<qint64>(maxReadBytes, 0);
 
     QByteArray line;             // bytes of the line being read, at most maxLineBytes
     bool lineStarted = false;    // some byte of the current line has been seen
+    bool lineCut = false;        // the current line had more bytes than are kept
     bool afterCr = false;        // the previous byte was a CR: an LF next belongs to it
+    bool atEnd = false;          // the end of the file has been reached
     QByteArray chunk(kChunkBytes, Qt::Uninitialized);
 
-    auto finishLine = [&]() {
-        lines.append(decodeGb18030(line));
+    auto finishLine = [&](bool cut) {
+        lines.append({decodeGb18030(line), cut});
         line.clear();
         lineStarted = false;
+        lineCut = false;
     };
 
-    // The file is read in chunks and only as far as the last wanted line, so
-    // a huge file costs one chunk of memory and the time to reach that line;
-    // an over-long line is scanned to its end without being kept.
+    // The file is read in chunks and only as far as the last wanted line or
+    // the byte budget, so a huge file costs one chunk of memory and a bounded
+    // time; an over-long line is scanned without being kept.
     while (lines.size() < maxLines) {
-        const qint64 got = file.read(chunk.data(), chunk.size());
-        if (got <= 0)
-            break;  // end of file, or a read error: keep what was read
+        if (budget == 0) {
+            char probe;
+            atEnd = readSome(file.fd, &probe, 1) == 0;
+            break;
+        }
+        const qint64 got = readSome(file.fd, chunk.data(), std::min<qint64>(chunk.size(), budget));
+        if (got <= 0) {
+            atEnd = got == 0;  // a read error: keep what was read, the rest is unknown
+            break;
+        }
+        budget -= got;
         const char* p = chunk.constData();
         const char* const end = p + got;
         while (p < end && lines.size() < maxLines) {
@@ -83,6 +237,8 @@ std::optional<QStringList> readTextLines(const QString& path, int maxLines,
             if (stop > p) {
                 lineStarted = true;
                 const qint64 room = maxLineBytes - line.size();
+                if (stop - p > room)
+                    lineCut = true;
                 const qint64 take = std::min<qint64>(room, stop - p);
                 if (take > 0)
                     line.append(p, static_cast<qsizetype>(take));
@@ -92,13 +248,14 @@ std::optional<QStringList> readTextLines(const QString& path, int maxLines,
                 break;
             }
             afterCr = (*stop == '\r');
-            finishLine();
+            finishLine(lineCut);
             p = stop + 1;
         }
     }
-    // A last line without a line end still counts.
+    // A last line without a line end still counts; one that the budget (or a
+    // read error) cut off is marked cut.
     if (lineStarted && lines.size() < maxLines)
-        finishLine();
+        finishLine(lineCut || !atEnd);
     return lines;
 }
 
@@ -111,25 +268,31 @@ bool writeTextLinesAtomically(const QString& path, const QStringList& lines) {
             return false;  // text the code page cannot hold (a lone surrogate)
         bytes += "\r\n";
     }
+    return replaceFile(path, bytes);
+}
 
-    // Unbuffered, so that every write reports what reached the file: with a
-    // buffer, a write that fails only when the buffer is flushed inside
-    // commit() (a full disk) is not noticed by QSaveFile, which then renames
-    // the cut file over the old one. A short write is continued; one that
-    // writes nothing is a failure.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            file.cancelWriting();
-            return false;
-        }
-        done += n;
+int removeUnfinishedWrites(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash < 0)
+        return 0;
+    const QByteArray prefix = native.mid(slash + 1) + '.';
+    DIR* const dir = ::opendir(native.left(slash + 1).constData());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.size() != prefix.size() + kSuffixLength || !name.startsWith(prefix) ||
+            !std::all_of(name.cbegin() + prefix.size(), name.cend(), isSuffixChar))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && ::unlinkat(::dirfd(dir), name.constData(), 0) == 0)
+            ++removed;
     }
-    return file.commit();
+    ::closedir(dir);
+    return removed;
 }
 
 }  // namespace platform

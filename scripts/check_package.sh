@@ -61,7 +61,7 @@ validate_manual_page "$T/tree/usr/share/man/man6/pellaro.6.gz"
 
 step "lintian"
 lint=0
-lintian --fail-on error,warning --info "$DEB" >"$T/lintian.log" 2>&1 || lint=$?
+lintian --fail-on error,warning --display-info "$DEB" >"$T/lintian.log" 2>&1 || lint=$?
 grep -v 'running with root privileges' "$T/lintian.log" || true
 [ "$lint" -eq 0 ] || fail "lintian reports errors or warnings"
 

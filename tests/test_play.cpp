@@ -4,6 +4,23 @@
 
 using namespace gametest;
 
+namespace {
+
+// A hop cut short leaves the lamb on the ground at `left` (where the
+// interrupting handler left it) and the scale at rest, as a finished hop
+// does, with the answer clock stopped.
+void verifyHopCutShort(Form1& f, int left)
+{
+    QCOMPARE(f.PicBoy->pos(), QPoint(left, 248));
+    QVERIFY(showsPicture(f.Pic1, 300));
+    QVERIFY(showsPicture(f.Pic2, 300));
+    QVERIFY(allPixels(f.PicBK, 233, 385, 290, 394, vb::QBColor(1)));
+    QVERIFY(!f.Timer3->enabled());
+    QVERIFY(f.LabRes->caption().isEmpty());
+}
+
+}  // namespace
+
 class TestPlay : public QObject {
     Q_OBJECT
 private slots:
@@ -259,6 +276,7 @@ private slots:
         Form1& f = *g.form;
         g.startStill();
         g.arrive(10, Game::unitsDraw(2));
+        f.Timer3->setEnabled(true);
         f.tries = 1;
         f.fcount = 400;
         SoundLog sounds;
@@ -272,7 +290,7 @@ private slots:
         QCOMPARE(f.fcount, 400);
         QVERIFY(!f.Timer1->enabled());
         QVERIFY(!f.startSound);
-        QCOMPARE(f.PicBoy->y(), 248);
+        verifyHopCutShort(f, 150);
         // Nothing sets off afterwards.
         QTest::qWait(400);
         QCOMPARE(sounds.count(103), 0);
@@ -282,20 +300,41 @@ private slots:
         f.form2()->Close();
     }
 
+    void aHopCutShortByHelp()
+    {
+        Game g;
+        Form1& f = *g.form;
+        g.startStill();
+        f.grade = 1;
+        g.arrive(10, {0.5, 0.25});  // twelve: the tens digit shows too
+        f.Timer3->setEnabled(true);
+        f.fcount = 400;
+        SoundLog sounds;
+        QTimer::singleShot(0, &f, [&f] { f.Picth_Click(); });
+        g.type(QStringLiteral("22"));
+        QCOMPARE(f.fcount, 400);
+        QCOMPARE(sounds.ids, std::vector<int>{102});
+        QVERIFY(!f.Timer1->enabled());
+        verifyHopCutShort(f, 150);
+        f.form3()->Close();
+    }
+
     void aHopCutShortByARestart()
     {
         Game g;
         Form1& f = *g.form;
         g.startStill();
         g.arrive(10, Game::unitsDraw(2));
+        f.Timer3->setEnabled(true);
         f.fcount = 400;
         QTimer::singleShot(0, &f, [&f] { f.Pictb_Click(); });
         g.type(QStringLiteral("12"));
         // The new game starts clean: no points carried over, the lamb on the
-        // ground at the start of the road.
+        // ground at the start of the road, the scale at rest.
         QCOMPARE(f.fcount, 0);
-        QCOMPARE(f.PicBoy->pos(), QPoint(-10, 248));
+        verifyHopCutShort(f, -10);
         QVERIFY(f.playing);
+        QVERIFY(f.Timer1->enabled());
         QCOMPARE(f.LabAll->caption(), QStringLiteral("0"));
         g.stopTimers();
     }

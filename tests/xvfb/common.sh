@@ -6,9 +6,10 @@ set -eu
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Copies the program into a fresh folder, so that its board files land there,
-# and starts it silently. Sets WORK, PID and WID.
+# and starts it silently. Sets WORK, PID and WID. A script that starts the
+# game again keeps the folder, and so the boards.
 start_game() {
-  WORK=$(mktemp -d)
+  WORK=${WORK:-$(mktemp -d)}
   trap 'stop_game; rm -rf "$WORK"' EXIT
   cp "$1" "$WORK/pellaro"
   (cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &

@@ -142,6 +142,22 @@ private slots:
         f.Timer1->setEnabled(false);
     }
 
+    void everyArrivalStartsTheClockAtZero()
+    {
+        // The clock ticks on after a delivery; the next arrival starts it
+        // afresh, so an answer at once earns the full 1000 points each time.
+        Game g;
+        Form1& f = *g.form;
+        g.startStill();
+        for (int delivery = 1; delivery <= 3; ++delivery) {
+            g.arrive(10 * delivery, Game::unitsDraw(5));
+            g.type(QString::number(10 * delivery + 5));
+            QCOMPARE(f.fcount, 1000 * delivery);
+            f.answerTicks = 60;  // as if the clock had run on meanwhile
+        }
+        f.Timer1->setEnabled(false);
+    }
+
     void scoresPastSixteenBits()
     {
         Game g;
@@ -158,19 +174,22 @@ private slots:
 
     void theHeapGrows()
     {
+        // Each total after the previous one's picture, so that a total that
+        // fell outside every band would keep the wrong picture.
+        struct Step {
+            int sign, amount, picture;
+        };
+        const Step steps[] = {{48, 4, 112}, {97, 3, 113}, {120, 9, 113},
+                              {96, 3, 112}, {46, 3, 111}, {47, 3, 112}};
         Game g;
         Form1& f = *g.form;
         g.startStill();
-        g.arrive(48, Game::unitsDraw(4));
-        g.type(QStringLiteral("52"));
-        QVERIFY(showsPicture(f.Pictall, 112));
-        g.arrive(97, Game::unitsDraw(3));
-        g.type(QStringLiteral("100"));
-        QVERIFY(showsPicture(f.Pictall, 113));
-        g.arrive(120, Game::unitsDraw(9));
-        g.type(QStringLiteral("129"));
-        QVERIFY(showsPicture(f.Pictall, 113));
-        QCOMPARE(f.LabAll->caption(), QStringLiteral("129"));
+        for (const Step& step : steps) {
+            g.arrive(step.sign, Game::unitsDraw(step.amount));
+            g.type(QString::number(step.sign + step.amount));
+            QCOMPARE(f.LabAll->caption(), QString::number(step.sign + step.amount));
+            QVERIFY2(showsPicture(f.Pictall, step.picture), qPrintable(f.LabAll->caption()));
+        }
         f.Timer1->setEnabled(false);
     }
 
@@ -214,7 +233,18 @@ private slots:
         QTest::keyClick(w, Qt::Key_7, Qt::ShiftModifier);
         QCOMPARE(f.LabAll->caption(), QStringLiteral("37"));
         QCOMPARE(sounds.ids, std::vector<int>{102});
+        // Every digit of either row is read as itself: each key begins an
+        // answer that starts with its digit (10 for the 0).
         f.Timer1->setEnabled(false);
+        for (Qt::KeyboardModifier row : {Qt::KeypadModifier, Qt::NoModifier}) {
+            for (int digit = 0; digit <= 9; ++digit) {
+                f.LabRes->setCaption(digit == 0 ? QStringLiteral("1") : QString());
+                f.expectedTotal = static_cast<std::int16_t>(digit == 0 ? 100 : digit * 100 + 99);
+                QTest::keyClick(w, Qt::Key(Qt::Key_0 + digit), row);
+                QCOMPARE(f.LabRes->caption(), QString::number(digit == 0 ? 10 : digit));
+            }
+        }
+        QCOMPARE(f.tries, std::int16_t(3));
     }
 
     void theTimeBar()

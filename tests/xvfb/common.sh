@@ -61,6 +61,35 @@ wait_pixel() {
   fail "pixel ($2,$3) never became $4 (it is $(pixel_of "$1" "$2" "$3"))"
 }
 
+# The digit in the units box of the scale in the last screenshot (taken by
+# pixel_of), found by comparing it with the rendered digit pictures in folder
+# $1; "?" when it matches none.
+units_digit() {
+  convert "$WORK/shot.png" -crop 30x50+264+399 +repage "$WORK/units.png"
+  for d in 0 1 2 3 4 5 6 7 8 9; do
+    if [ "$(compare -metric AE "$WORK/units.png" "$1/30$d.bmp" null: 2>&1)" = 0 ]; then
+      echo "$d"; return
+    fi
+  done
+  echo "?"
+}
+
+# A fingerprint of what window $1 shows in the box at (x, y) of size w x h.
+region_of() {
+  import -window "$1" -crop "$4x$5+$2+$3" +repage rgb:- | cksum
+}
+
+# Waits up to $7 seconds until the box of window $1 at (x, y) of size w x h
+# no longer has fingerprint $6; usage: wait_change WID X Y W H PRINT SECONDS
+wait_change() {
+  i=0
+  while [ "$(region_of "$1" "$2" "$3" "$4" "$5")" = "$6" ]; do
+    [ "$i" -lt "$(($7 * 10))" ] || fail "the box at ($2,$3) never changed"
+    sleep 0.1
+    i=$((i + 1))
+  done
+}
+
 # Clicks at (x, y) inside window $1.
 click_at() {
   xdotool mousemove --window "$1" "$2" "$3" click 1

@@ -5,10 +5,10 @@ set -eu
 PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
-  libgl-dev libxkbcommon-dev
+  libgl-dev libxkbcommon-dev libxcb1-dev
   libsdl2-dev libsndfile1-dev
   fonts-arphic-uming
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   clang-14 libclang-rt-14-dev
 "
 if [ "$(id -u)" -ne 0 ]; then

@@ -29,24 +29,13 @@ sleep 5
 t1=$(now_ms); c1=$(cpu_ticks)
 echo "idle: CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB"
 
-# The digit shown in the units box of the scale, read from the last screenshot.
-units_digit() {
-  convert "$WORK/shot.png" -crop 30x50+264+399 +repage "$WORK/units.png"
-  for d in 0 1 2 3 4 5 6 7 8 9; do
-    if [ "$(compare -metric AE "$WORK/units.png" "$DIGITS/30$d.bmp" null: 2>&1)" = 0 ]; then
-      echo "$d"; return
-    fi
-  done
-  echo "?"
-}
-
 xdotool mousemove --window "$WID" 505 160 click 1
 t0=$(now_ms); c0=$(cpu_ticks); peak=0
 total=0; answers=0
 end=$((t0 + SECONDS_PLAY * 1000))
 while [ "$(now_ms)" -lt "$end" ]; do
   if [ "$(pixel_of "$WID" 260 390)" = "255,0,0" ]; then
-    d=$(units_digit)
+    d=$(units_digit "$DIGITS")
     [ "$d" = "?" ] && continue
     total=$((total + d))
     xdotool type --delay 30 "$total"

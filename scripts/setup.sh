@@ -11,7 +11,7 @@ set -eu
 PLAY_PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
-  libgl-dev libxkbcommon-dev
+  libgl-dev libxkbcommon-dev libxcb1-dev
   libsdl2-dev libsndfile1-dev
   fonts-arphic-uming
 "

@@ -1,6 +1,10 @@
 // The start, help and level buttons, and the help window.
 #include "gametest.h"
 
+#include <csignal>
+
+#include "platform/shutdown.h"
+
 using namespace gametest;
 
 namespace {
@@ -184,13 +188,35 @@ private slots:
         QVERIFY(f.isEnabled());
     }
 
-    void closingTheGameClosesTheOtherWindows()
+    void closingTheGameWhileHelpIsOpen()
     {
+        // Help disables the main window, close box included; once help is
+        // closed, the main window closes again.
         Game g;
         Form1& f = *g.form;
         f.Picth_Click();
+        QVERIFY(!f.close());
+        QVERIFY(f.isVisible());
         QVERIFY(f.form3()->isOpen());
-        f.close();
+        f.form3()->Close();
+        QVERIFY(f.close());
+        QVERIFY(!f.isVisible());
+    }
+
+    void aTerminationSignalClosesEveryWindow()
+    {
+        // Even with help open (the main window disabled), SIGTERM closes the
+        // help window and the main window.
+        Game g;
+        Form1& f = *g.form;
+        bool ended = false;
+        platform::onEndRequest(&f, [&] {
+            f.closeAllWindows();
+            ended = true;
+        });
+        f.Picth_Click();
+        std::raise(SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
         QVERIFY(!f.form3()->isOpen());
         QVERIFY(!f.isVisible());
     }

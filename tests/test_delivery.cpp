@@ -1,6 +1,7 @@
 // The lamb's walk to the scale and what the scale shows when it arrives.
 #include "gametest.h"
 
+#include <QElapsedTimer>
 #include <map>
 
 using namespace gametest;
@@ -164,9 +165,15 @@ private slots:
         Game g;
         SoundLog sounds;
         Form1& f = *g.form;
+        QElapsedTimer walk;
+        walk.start();
         f.Pictb_Click();
         f.Timer2->setEnabled(false);
-        QTRY_VERIFY_WITH_TIMEOUT(f.Timer3->enabled(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Timer3->enabled(), 10000);
+        // Each tick comes a full interval after the previous step with its
+        // pause ended: seven ticks of 100 + 50 ms at least (a busy machine
+        // only makes it longer).
+        QVERIFY2(walk.elapsed() >= 7 * 150 - 10, qPrintable(QString::number(walk.elapsed())));
         QCOMPARE(f.PicBoy->x(), 130);
         QVERIFY(!f.Timer1->enabled());
         QCOMPARE(sounds.count(103), 1);

@@ -4,6 +4,23 @@
 
 using namespace gametest;
 
+namespace {
+
+// A hop cut short leaves the lamb on the ground at `left` (where the
+// interrupting handler left it) and the scale at rest, as a finished hop
+// does, with the answer clock stopped.
+void verifyHopCutShort(Form1& f, int left)
+{
+    QCOMPARE(f.PicBoy->pos(), QPoint(left, 248));
+    QVERIFY(showsPicture(f.Pic1, 300));
+    QVERIFY(showsPicture(f.Pic2, 300));
+    QVERIFY(allPixels(f.PicBK, 233, 385, 290, 394, vb::QBColor(1)));
+    QVERIFY(!f.Timer3->enabled());
+    QVERIFY(f.LabRes->caption().isEmpty());
+}
+
+}  // namespace
+
 class TestPlay : public QObject {
     Q_OBJECT
 private slots:
@@ -125,6 +142,22 @@ private slots:
         f.Timer1->setEnabled(false);
     }
 
+    void everyArrivalStartsTheClockAtZero()
+    {
+        // The clock ticks on after a delivery; the next arrival starts it
+        // afresh, so an answer at once earns the full 1000 points each time.
+        Game g;
+        Form1& f = *g.form;
+        g.startStill();
+        for (int delivery = 1; delivery <= 3; ++delivery) {
+            g.arrive(10 * delivery, Game::unitsDraw(5));
+            g.type(QString::number(10 * delivery + 5));
+            QCOMPARE(f.fcount, 1000 * delivery);
+            f.answerTicks = 60;  // as if the clock had run on meanwhile
+        }
+        f.Timer1->setEnabled(false);
+    }
+
     void scoresPastSixteenBits()
     {
         Game g;
@@ -141,19 +174,22 @@ private slots:
 
     void theHeapGrows()
     {
+        // Each total after the previous one's picture, so that a total that
+        // fell outside every band would keep the wrong picture.
+        struct Step {
+            int sign, amount, picture;
+        };
+        const Step steps[] = {{48, 4, 112}, {97, 3, 113}, {120, 9, 113},
+                              {96, 3, 112}, {46, 3, 111}, {47, 3, 112}};
         Game g;
         Form1& f = *g.form;
         g.startStill();
-        g.arrive(48, Game::unitsDraw(4));
-        g.type(QStringLiteral("52"));
-        QVERIFY(showsPicture(f.Pictall, 112));
-        g.arrive(97, Game::unitsDraw(3));
-        g.type(QStringLiteral("100"));
-        QVERIFY(showsPicture(f.Pictall, 113));
-        g.arrive(120, Game::unitsDraw(9));
-        g.type(QStringLiteral("129"));
-        QVERIFY(showsPicture(f.Pictall, 113));
-        QCOMPARE(f.LabAll->caption(), QStringLiteral("129"));
+        for (const Step& step : steps) {
+            g.arrive(step.sign, Game::unitsDraw(step.amount));
+            g.type(QString::number(step.sign + step.amount));
+            QCOMPARE(f.LabAll->caption(), QString::number(step.sign + step.amount));
+            QVERIFY2(showsPicture(f.Pictall, step.picture), qPrintable(f.LabAll->caption()));
+        }
         f.Timer1->setEnabled(false);
     }
 
@@ -197,7 +233,18 @@ private slots:
         QTest::keyClick(w, Qt::Key_7, Qt::ShiftModifier);
         QCOMPARE(f.LabAll->caption(), QStringLiteral("37"));
         QCOMPARE(sounds.ids, std::vector<int>{102});
+        // Every digit of either row is read as itself: each key begins an
+        // answer that starts with its digit (10 for the 0).
         f.Timer1->setEnabled(false);
+        for (Qt::KeyboardModifier row : {Qt::KeypadModifier, Qt::NoModifier}) {
+            for (int digit = 0; digit <= 9; ++digit) {
+                f.LabRes->setCaption(digit == 0 ? QStringLiteral("1") : QString());
+                f.expectedTotal = static_cast<std::int16_t>(digit == 0 ? 100 : digit * 100 + 99);
+                QTest::keyClick(w, Qt::Key(Qt::Key_0 + digit), row);
+                QCOMPARE(f.LabRes->caption(), QString::number(digit == 0 ? 10 : digit));
+            }
+        }
+        QCOMPARE(f.tries, std::int16_t(3));
     }
 
     void theTimeBar()
@@ -259,6 +306,7 @@ private slots:
         Form1& f = *g.form;
         g.startStill();
         g.arrive(10, Game::unitsDraw(2));
+        f.Timer3->setEnabled(true);
         f.tries = 1;
         f.fcount = 400;
         SoundLog sounds;
@@ -272,7 +320,7 @@ private slots:
         QCOMPARE(f.fcount, 400);
         QVERIFY(!f.Timer1->enabled());
         QVERIFY(!f.startSound);
-        QCOMPARE(f.PicBoy->y(), 248);
+        verifyHopCutShort(f, 150);
         // Nothing sets off afterwards.
         QTest::qWait(400);
         QCOMPARE(sounds.count(103), 0);
@@ -282,20 +330,41 @@ private slots:
         f.form2()->Close();
     }
 
+    void aHopCutShortByHelp()
+    {
+        Game g;
+        Form1& f = *g.form;
+        g.startStill();
+        f.grade = 1;
+        g.arrive(10, {0.5, 0.25});  // twelve: the tens digit shows too
+        f.Timer3->setEnabled(true);
+        f.fcount = 400;
+        SoundLog sounds;
+        QTimer::singleShot(0, &f, [&f] { f.Picth_Click(); });
+        g.type(QStringLiteral("22"));
+        QCOMPARE(f.fcount, 400);
+        QCOMPARE(sounds.ids, std::vector<int>{102});
+        QVERIFY(!f.Timer1->enabled());
+        verifyHopCutShort(f, 150);
+        f.form3()->Close();
+    }
+
     void aHopCutShortByARestart()
     {
         Game g;
         Form1& f = *g.form;
         g.startStill();
         g.arrive(10, Game::unitsDraw(2));
+        f.Timer3->setEnabled(true);
         f.fcount = 400;
         QTimer::singleShot(0, &f, [&f] { f.Pictb_Click(); });
         g.type(QStringLiteral("12"));
         // The new game starts clean: no points carried over, the lamb on the
-        // ground at the start of the road.
+        // ground at the start of the road, the scale at rest.
         QCOMPARE(f.fcount, 0);
-        QCOMPARE(f.PicBoy->pos(), QPoint(-10, 248));
+        verifyHopCutShort(f, -10);
         QVERIFY(f.playing);
+        QVERIFY(f.Timer1->enabled());
         QCOMPARE(f.LabAll->caption(), QStringLiteral("0"));
         g.stopTimers();
     }

@@ -55,6 +55,41 @@ private slots:
         QCOMPARE(f.Pic2->geometry(), QRect(264, 399, 30, 50));
     }
 
+    void labels()
+    {
+        // The sign and the typed answer lie on the scene, the score on the panel.
+        Game g;
+        Form1& f = *g.form;
+        struct Expected {
+            vb::Label* label;
+            QWidget* parent;
+            QRect place;
+            int pixels;
+            Qt::Alignment align;
+            QColor text;
+            bool opaque;
+        };
+        const QColor buttonText = QApplication::palette().color(QPalette::ButtonText);
+        const Expected labels[] = {
+            {f.LabAll, f.PicBK, QRect(240, 180, 49, 33), 21, Qt::AlignRight, buttonText, false},
+            {f.LabRes, f.PicBK, QRect(368, 408, 73, 33), 21, Qt::AlignLeft, QColor(255, 0, 0), false},
+            {f.LabFc, &f, QRect(472, 352, 73, 33), 20, Qt::AlignRight, QColor(255, 255, 0), true},
+        };
+        for (const Expected& e : labels) {
+            const vb::Label* label = e.label;
+            QCOMPARE(label->parentWidget(), e.parent);
+            QCOMPARE(label->geometry(), e.place);
+            QCOMPARE(label->font().pixelSize(), e.pixels);
+            QVERIFY(label->font().bold());
+            QCOMPARE(label->font().families().value(0), QStringLiteral("宋体"));
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, e.align);
+            QCOMPARE(label->palette().color(QPalette::WindowText), e.text);
+            QCOMPARE(label->autoFillBackground(), e.opaque);
+            QVERIFY(label->isVisible());
+        }
+        QCOMPARE(f.LabFc->palette().color(QPalette::Window), QColor(0, 0, 128));
+    }
+
     void hiddenUntilAGameStarts()
     {
         Game g;

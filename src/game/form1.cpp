@@ -109,11 +109,25 @@ bool Form1::gameChangedSince(std::uint32_t serial) const
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (!isEnabled()) {
+        event->ignore();
+        return;
+    }
     if (form2_)
         form2_->Close();
     if (form3_)
         form3_->Close();
     QWidget::closeEvent(event);
+}
+
+void Form1::closeAllWindows()
+{
+    // Closing the leaderboard or help window enables this one again.
+    if (form2_)
+        form2_->Close();
+    if (form3_)
+        form3_->Close();
+    close();
 }
 
 Form2* Form1::form2()
@@ -276,14 +290,17 @@ void Form1::rightAnswer()
     }
 
     // The hop. Each step lets pending events run; if they ended, stopped or
-    // restarted the game, this answer brings no further load and no points:
-    // the lamb only comes back down to the ground.
+    // restarted the game, this answer brings no further load, no sound and
+    // no points: the lamb comes back down to the ground where the
+    // interrupting handler left it, and the scale is put back to rest.
     for (int step = 0; step < 2; ++step) {
         PicBoy->move(PicBoy->x() + kHopRight, PicBoy->y() - kHopUp);
         platform::DoEvents();
         if (gameChangedSince(game)) {
             PicBoy->move(PicBoy->x(), kLambTop);
             LabRes->setCaption(QString());
+            resetScale();
+            Timer3->setEnabled(false);
             return;
         }
         platform::Sleep(kHopPauseMs);
@@ -293,9 +310,7 @@ void Form1::rightAnswer()
 
     PicBoy->move(kLambStartLeft, kLambTop);
 
-    showPicture(Pic1, kDigitZero);
-    showPicture(Pic2, kDigitZero);
-    PicBK->fillBox(kSignalX1, kSignalY1, kSignalX2, kSignalY2, kIdleColour);
+    resetScale();
 
     startSound = true;
     ++deliverySerial_;
@@ -310,6 +325,13 @@ void Form1::rightAnswer()
 
     answerTicks = 1;
     Timer3->setEnabled(false);
+}
+
+void Form1::resetScale()
+{
+    showPicture(Pic1, kDigitZero);
+    showPicture(Pic2, kDigitZero);
+    PicBK->fillBox(kSignalX1, kSignalY1, kSignalX2, kSignalY2, kIdleColour);
 }
 
 void Form1::wrongEntry()

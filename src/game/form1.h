@@ -70,14 +70,25 @@ public:
     Form2* form2();
     Form3* form3();
 
+    // Ends the program at a request from outside (logout, a signal, the
+    // window destroyed): the leaderboard and help windows close as from
+    // their close boxes, so a name not yet confirmed is not saved, and then
+    // this window closes.
+    void closeAllWindows();
+
 protected:
     // The program ends when the main window closes: the other windows go too.
+    // While the leaderboard or help window is open this window is disabled
+    // and refuses to close, so the close box cannot lose a score that waits
+    // for its name.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void endGame();
     void rightAnswer();
     void wrongEntry();
+    // The scale at rest: it reads 0 0 and its signal box is dark blue.
+    void resetScale();
     // Shows picture `id` in `box`; a picture that cannot be loaded is skipped.
     static void showPicture(vb::PictureBox* box, std::int16_t id);
     // True when the game this handler started in was ended, stopped or

@@ -7,6 +7,7 @@
 
 #include "game/commandline.h"
 #include "game/form1.h"
+#include "platform/shutdown.h"
 #include "platform/sound.h"
 
 namespace {
@@ -64,6 +65,13 @@ int main(int argc, char** argv)
         Form1 form;
         form.Form_Load();
         form.show();
+        // Logout, shutdown, Ctrl+C or the window destroyed by another program
+        // end the game as its close box does, even while the leaderboard or
+        // help window is open.
+        platform::onEndRequest(&form, [&form] {
+            form.closeAllWindows();
+            QApplication::quit();
+        });
         result = QApplication::exec();
     }
     platform::shutdownSound();

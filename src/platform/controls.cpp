@@ -185,30 +185,38 @@ void FormWindow::closeEvent(QCloseEvent* event)
 Timer::Timer(int intervalMs, QObject* parent) : QObject(parent)
 {
     timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setSingleShot(true);
     timer_.setInterval(intervalMs);
     connect(&timer_, &QTimer::timeout, this, &Timer::tick);
 }
 
 void Timer::setEnabled(bool on)
 {
-    if (on && !timer_.isActive())
+    if (on == enabled_)
+        return;
+    enabled_ = on;
+    if (on)
         timer_.start();
-    else if (!on)
+    else
         timer_.stop();
 }
 
 void Timer::setInterval(int ms)
 {
-    timer_.setInterval(ms);
+    timer_.setInterval(ms);  // restarts the count of an armed timer
 }
 
 void Timer::tick()
 {
     if (inTick_)
-        return;
+        return;  // enabled again inside its own handler: the tick after it counts
     inTick_ = true;
     emit timer();
     inTick_ = false;
+    // The next tick counts from now. A timer enabled again during the handler
+    // is already armed from that moment.
+    if (enabled_ && !timer_.isActive())
+        timer_.start();
 }
 
 // --------------------------------------------------------------------- windows

@@ -84,16 +84,19 @@ public:
     Label* cloneHidden() const;
 };
 
-// Raises timer() every interval while enabled. A tick that falls due while the
-// handler of the previous one still runs is merged into the next one: the
-// handler is never re-entered by its own timer.
+// Raises timer() while enabled, each tick one interval after the handler of
+// the previous one returned: a handler that blocks the thread for a while
+// stretches the rhythm by that much, so a walk step with its pause takes the
+// interval plus the pause. The handler is never re-entered by its own timer.
+// Disabling and enabling again, also from inside the handler, counts a full
+// interval from then on.
 class Timer : public QObject {
     Q_OBJECT
 public:
     explicit Timer(int intervalMs, QObject* parent = nullptr);
 
     void setEnabled(bool on);
-    bool enabled() const { return timer_.isActive(); }
+    bool enabled() const { return enabled_; }
     void setInterval(int ms);
     int interval() const { return timer_.interval(); }
 
@@ -103,7 +106,8 @@ signals:
 private:
     void tick();
 
-    QTimer timer_;
+    QTimer timer_;  // single shot: armed while enabled and no handler runs
+    bool enabled_ = false;
     bool inTick_ = false;
 };
 

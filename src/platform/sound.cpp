@@ -86,6 +86,9 @@ bool ensureDevice()
         return true;
     if (p.unavailable)
         return false;
+    // SDL would otherwise take over SIGINT and SIGTERM and turn them into
+    // events that nobody reads; the game handles them itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         p.unavailable = true;
         return false;

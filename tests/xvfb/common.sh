@@ -7,12 +7,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Copies the program into a fresh folder, so that its board files land there,
 # and starts it, silently unless GAME_AUDIO names SDL's audio driver to use.
-# Sets WORK, PID, WID and BOARDS, the folder of the
-# board files. With INSTALLED=1 the program ($1, a path or a command) is
-# started as it is installed, from the fresh folder, and its boards are
-# expected in the user's data folder.
+# Sets WORK, PID, WID and BOARDS, the folder of the board files. A script
+# that starts the game again keeps the folder, and so the boards. With
+# INSTALLED=1 the program ($1, a path or a command) is started as it is
+# installed, from the fresh folder, and its boards are expected in the user's
+# data folder.
 start_game() {
-  WORK=$(mktemp -d)
+  WORK=${WORK:-$(mktemp -d)}
   trap 'stop_game; rm -rf "$WORK"' EXIT
   if [ "${INSTALLED:-0}" = 1 ]; then
     program=$1
@@ -69,6 +70,35 @@ wait_pixel() {
     i=$((i + 1))
   done
   fail "pixel ($2,$3) never became $4 (it is $(pixel_of "$1" "$2" "$3"))"
+}
+
+# The digit in the units box of the scale in the last screenshot (taken by
+# pixel_of), found by comparing it with the rendered digit pictures in folder
+# $1; "?" when it matches none.
+units_digit() {
+  convert "$WORK/shot.png" -crop 30x50+264+399 +repage "$WORK/units.png"
+  for d in 0 1 2 3 4 5 6 7 8 9; do
+    if [ "$(compare -metric AE "$WORK/units.png" "$1/30$d.bmp" null: 2>&1)" = 0 ]; then
+      echo "$d"; return
+    fi
+  done
+  echo "?"
+}
+
+# A fingerprint of what window $1 shows in the box at (x, y) of size w x h.
+region_of() {
+  import -window "$1" -crop "$4x$5+$2+$3" +repage rgb:- | cksum
+}
+
+# Waits up to $7 seconds until the box of window $1 at (x, y) of size w x h
+# no longer has fingerprint $6; usage: wait_change WID X Y W H PRINT SECONDS
+wait_change() {
+  i=0
+  while [ "$(region_of "$1" "$2" "$3" "$4" "$5")" = "$6" ]; do
+    [ "$i" -lt "$(($7 * 10))" ] || fail "the box at ($2,$3) never changed"
+    sleep 0.1
+    i=$((i + 1))
+  done
 }
 
 # Clicks at (x, y) inside window $1.

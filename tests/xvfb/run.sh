@@ -18,6 +18,8 @@ trap 'exit 143' TERM INT HUP
 # when its last client leaves.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/log" &
 server=$!
+XVFB_PID=$server   # for a test that takes the server away
+export XVFB_PID
 i=0
 until grep -q '^[0-9][0-9]*$' "$dir/display" 2>/dev/null; do
   if ! kill -0 "$server" 2>/dev/null || [ "$i" -ge 300 ]; then

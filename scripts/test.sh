@@ -1,11 +1,13 @@
 #!/bin/sh
 # Builds and runs the whole test suite: the normal build (including the tests
-# that run the real program under a virtual X server), the same tests built
-# with AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of the
-# board-file fuzzer.
+# that run the real program under a virtual X server and the check of the
+# installed files), the same tests built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short run of the board-file fuzzer.
+# Installs the Debian packages it needs first when they are missing.
 #   FUZZ_SECONDS=0 skips the fuzzer; SKIP_SANITIZE=1 skips the sanitizer build.
 set -eu
 cd "$(dirname "$0")/.."
+sh scripts/setup.sh
 JOBS=$(nproc)
 
 echo "== tests"

@@ -47,8 +47,13 @@ int main(int argc, char** argv)
     if (const int exitCode = answerCommandLine(argumentsOf(argc, argv), true); exitCode >= 0)
         return exitCode;
 
+    // Before Qt starts its threads: this sets environment variables.
+    platform::nameSoundClient("Pellaro", PELLARO_APP_ID);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pellaro"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PELLARO_APP_ID));
     QApplication::setApplicationVersion(QStringLiteral(PELLARO_VERSION));
 
     // QApplication has taken out its own options; what is left is ours.

@@ -16,7 +16,9 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -213,6 +215,22 @@ int sndPlaySoundA(const char* data, unsigned flags)
     if (!(flags & SND_ASYNC))
         waitUntilPlayed(samples.size());
     return 1;
+}
+
+void nameSoundClient(const char* appName, const char* iconName)
+{
+    // Read when the device opens, by the PulseAudio and PipeWire drivers; at
+    // normal priority, so SDL_AUDIO_DEVICE_* variables of the user's still win.
+    // (The stream's role keeps SDL's default, "Game".)
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, appName);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Game sounds");
+    // SDL 2 has no hint for the icon. PulseAudio's client library (which SDL
+    // tries first, and which also speaks to PipeWire's PulseAudio server) adds
+    // every PULSE_PROP_<key> variable to the client's properties, and the
+    // server passes them on to the stream; PipeWire's own library reads
+    // PIPEWIRE_PROPS. The last argument 0 keeps a value the user has set.
+    setenv("PULSE_PROP_application.icon_name", iconName, 0);
+    setenv("PIPEWIRE_PROPS", ("{ application.icon-name = \"" + std::string(iconName) + "\" }").c_str(), 0);
 }
 
 void setSoundObserver(SoundObserver observer)

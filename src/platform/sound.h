@@ -30,6 +30,13 @@ void setSoundObserver(SoundObserver observer);
 // True once the audio device has been opened successfully.
 bool soundDeviceOpen();
 
+// Tells the desktop's sound mixer whose sound this is: the application's name
+// (`appName`), a name for its sound stream and the icon named `iconName` from
+// the icon theme. Call it at start-up, before any other thread runs: the icon
+// travels to PulseAudio and PipeWire through environment variables. Names the
+// user has set in the environment are kept.
+void nameSoundClient(const char* appName, const char* iconName);
+
 // Closes the audio device (the next sound opens it again). Used at exit.
 void shutdownSound();
 

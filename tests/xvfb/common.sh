@@ -6,13 +6,24 @@ set -eu
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Copies the program into a fresh folder, so that its board files land there,
-# and starts it silently. Sets WORK, PID and WID. A script that starts the
-# game again keeps the folder, and so the boards.
+# and starts it, silently unless GAME_AUDIO names SDL's audio driver to use.
+# Sets WORK, PID, WID and BOARDS, the folder of the board files. A script
+# that starts the game again keeps the folder, and so the boards. With
+# INSTALLED=1 the program ($1, a path or a command) is started as it is
+# installed, from the fresh folder, and its boards are expected in the user's
+# data folder.
 start_game() {
   WORK=${WORK:-$(mktemp -d)}
   trap 'stop_game; rm -rf "$WORK"' EXIT
-  cp "$1" "$WORK/pellaro"
-  (cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &
+  if [ "${INSTALLED:-0}" = 1 ]; then
+    program=$1
+    BOARDS=${XDG_DATA_HOME:-$HOME/.local/share}/pellaro
+  else
+    cp "$1" "$WORK/pellaro"
+    program=./pellaro
+    BOARDS=$WORK
+  fi
+  (cd "$WORK" && SDL_AUDIODRIVER=${GAME_AUDIO:-dummy} exec "$program") &
   PID=$!
   WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1) ||
     fail "the main window did not appear"

@@ -4,6 +4,8 @@
 # Shift held on the digit row, three wrong digits typed in three ways, then a
 # Chinese name in the leaderboard window; checks the bytes of the board file.
 #   play_a_game.sh <path-to-pellaro> <folder-of-the-rendered-pictures>
+#   INSTALLED=1 play_a_game.sh <installed-pellaro> <folder-of-the-rendered-pictures>
+#                                   (see start_game)
 . "$(dirname "$0")/common.sh"
 DIGITS=$2
 [ -f "$DIGITS/300.bmp" ] || fail "no digit pictures in '$DIGITS'"
@@ -66,11 +68,11 @@ while xdotool search --onlyvisible --name '^排行榜$' >/dev/null 2>&1; do
 done
 
 # "小明" in the board's code page with the game's score, then nine fresh lines.
-points=$(head -n 1 "$WORK/dreb0.tmp" | cut -d, -f2 | tr -d '\r')
+points=$(head -n 1 "$BOARDS/dreb0.tmp" | cut -d, -f2 | tr -d '\r')
 case $points in
-  '' | 0* | *[!0-9]*) od -c "$WORK/dreb0.tmp" | head; fail "no points on the board: '$points'" ;;
+  '' | 0* | *[!0-9]*) od -c "$BOARDS/dreb0.tmp" | head; fail "no points on the board: '$points'" ;;
 esac
 printf '\320\241\303\367,%s\r\n' "$points" > "$WORK/expected"
 i=0; while [ "$i" -lt 9 ]; do printf '0,0\r\n' >> "$WORK/expected"; i=$((i + 1)); done
-cmp "$WORK/dreb0.tmp" "$WORK/expected" || { od -c "$WORK/dreb0.tmp" | head; fail "board file bytes"; }
+cmp "$BOARDS/dreb0.tmp" "$WORK/expected" || { od -c "$BOARDS/dreb0.tmp" | head; fail "board file bytes"; }
 echo "ok: a whole game was played ($points points)"

@@ -2,8 +2,20 @@
 # (started by tests/xvfb/run.sh or xvfb-run). Sourced by the test, benchmark
 # and screenshot scripts.
 set -eu
+# Window titles are Chinese: xdotool matches them only in a UTF-8 locale.
+LC_ALL=C.UTF-8
+export LC_ALL
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Prints the id of the visible window titled exactly $1, waiting up to $2
+# seconds for it to appear; fails when none does. Use as
+# ID=$(window_titled TITLE SECONDS): the assignment then ends the script.
+window_titled() {
+  id=$(timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) || true
+  [ -n "$id" ] || fail "no window titled '$1' appeared within $2 s"
+  echo "$id"
+}
 
 # Copies the program into a fresh folder, so that its board files land there,
 # and starts it, silently unless GAME_AUDIO names SDL's audio driver to use.
@@ -25,8 +37,7 @@ start_game() {
   fi
   (cd "$WORK" && SDL_AUDIODRIVER=${GAME_AUDIO:-dummy} exec "$program") &
   PID=$!
-  WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1) ||
-    fail "the main window did not appear"
+  WID=$(window_titled Pellaro 30)
 }
 
 # True while the game started by start_game runs (a process that has ended

@@ -25,8 +25,7 @@ start_game "$1"
 click_at "$WID" 505 160
 wait_pixel "$WID" 260 390 "255,0,0" 30
 xdotool key 0 0 0
-BOARD=$(timeout 30 xdotool search --sync --onlyvisible --name '^排行榜$' | head -n 1) ||
-  fail "the leaderboard did not open"
+BOARD=$(window_titled 排行榜 30)
 click_at "$BOARD" 120 52
 xdotool type Lamb
 kill -TERM "$PID"

@@ -212,9 +212,15 @@ QImage render(const QByteArray& svg, QSize logical, const vb::DeviceGrid& grid, 
     QByteArray drawn = svg;
     if (grid.ratio != 1.0) {
         // Each flat rectangle is given the SVG coordinates that the scale from
-        // logical to device size takes onto whole device pixels.
+        // logical to device size takes onto whole device pixels. The scale is
+        // rarely exact in binary, and the rasteriser truncates: an edge that
+        // falls a hair short of its pixel leaves the last row of the
+        // rectangle a shade of the colour beneath. So every edge is aimed a
+        // millionth of a pixel late: well above the rounding noise, well
+        // below the 1/65536 of a pixel the rasteriser resolves.
         const double toSvgX = double(logical.width()) / device.width();
         const double toSvgY = double(logical.height()) / device.height();
+        constexpr double kAim = 1e-6;
         drawn = rewrite(
             svg,
             [&](const QXmlStreamReader& in, const Context& context, QXmlStreamAttributes& attributes) {
@@ -231,8 +237,8 @@ QImage render(const QByteArray& svg, QSize logical, const vb::DeviceGrid& grid, 
                 const int right = pastBorder(grid.x(b.x() + b.width()), device.width());
                 const int top = pastBorder(grid.y(b.y()), device.height());
                 const int bottom = pastBorder(grid.y(b.y() + b.height()), device.height());
-                attributes = withValues(attributes, {{QStringLiteral("x"), left * toSvgX},
-                                                     {QStringLiteral("y"), top * toSvgY},
+                attributes = withValues(attributes, {{QStringLiteral("x"), (left + kAim) * toSvgX},
+                                                     {QStringLiteral("y"), (top + kAim) * toSvgY},
                                                      {QStringLiteral("width"), (right - left) * toSvgX},
                                                      {QStringLiteral("height"), (bottom - top) * toSvgY}});
                 },

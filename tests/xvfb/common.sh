@@ -108,10 +108,13 @@ same_pixels() {
   fail "$3: $n pixels differ (see $keep)"
 }
 
-# The runs of colours down column $2 of image $1, one "first-last #RRGGBB" a line.
+# The runs of colours down column $2 of image $1, one "first-last #RRGGBB" a
+# line; from row $3 (0) to row $4 (the last).
 column_runs() {
-  convert "$1" -crop "1x$(identify -format %h "$1")+$2+0" +repage -depth 8 txt:- | tail -n +2 |
-    awk '{ split($1, p, /[,:]/); y = p[2]
+  top=${3:-0}
+  height=$(( ${4:-$(($(identify -format %h "$1") - 1))} - top + 1 ))
+  convert "$1" -crop "1x$height+$2+$top" +repage -depth 8 txt:- | tail -n +2 |
+    awk -v top="$top" '{ split($1, p, /[,:]/); y = p[2] + top
            if ($3 != colour) { if (colour != "") print first "-" last, colour; first = y; colour = $3 }
            last = y }
          END { print first "-" last, colour }'

@@ -38,6 +38,8 @@ QByteArray rewrite(const QByteArray& svg, const Visitor& visit, QString& error)
     std::vector<Context> stack{Context{}};
     while (!in.atEnd()) {
         in.readNext();
+        if (in.hasError())
+            break;
         if (in.isStartElement()) {
             const QXmlStreamAttributes given = in.attributes();
             Context here = stack.back();

@@ -42,7 +42,7 @@ echo "ratio $RATIO, idle: CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core,
 # The digit shown in the units box of the scale, read from the last
 # screenshot: the digit picture it is closest to.
 UNITS="$(($(dev 294) - $(dev 264)))x$(($(dev 449) - $(dev 399)))+$(dev 264)+$(dev 399)"
-units_digit() {
+units_on_scale() {
   convert "$WORK/shot.png" -crop "$UNITS" +repage "$WORK/units.png"
   for d in 0 1 2 3 4 5 6 7 8 9; do
     echo "$(compare -metric AE -fuzz 10% "$WORK/units.png" "$DIGITS/30$d.$EXT" null: 2>&1) $d"
@@ -56,7 +56,7 @@ total=0; answers=0
 end=$((t0 + SECONDS_PLAY * 1000))
 while [ "$(now_ms)" -lt "$end" ]; do
   if [ "$(pixel_of "$WID" "$SIGNAL_X" "$SIGNAL_Y")" = "255,0,0" ]; then
-    d=$(units_digit)
+    d=$(units_on_scale)
     total=$((total + d))
     xdotool type --delay 30 "$total"
     answers=$((answers + 1))

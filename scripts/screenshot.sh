@@ -22,7 +22,7 @@ shoot() {
   xdotool mousemove --window "$WID" $((505 * $1)) $((160 * $1)) click 1
   sleep "$2"
   import -window "$WID" "$3"
-  stop_game
+  stop_game_with
 }
 shoot 1 3 "$SHOTS/1x.png"
 shoot 2 3 "$SHOTS/2x.png"

@@ -43,7 +43,8 @@ QByteArray rewrite(const QByteArray& svg, const Visitor& visit, QString& error)
         if (in.isStartElement()) {
             const QXmlStreamAttributes given = in.attributes();
             Context here = stack.back();
-            here.crisp = here.crisp || given.value(QLatin1String("shape-rendering")) == QLatin1String("crispEdges");
+            const QStringView rendering = given.value(QLatin1String("shape-rendering"));
+            here.crisp = here.crisp || rendering == QLatin1String("crispEdges");
             here.transformed = here.transformed || given.hasAttribute(QLatin1String("transform"));
             stack.push_back(here);
             QXmlStreamAttributes attributes = given;
@@ -254,7 +255,9 @@ QImage render(const QByteArray& svg, QSize logical, const vb::DeviceGrid& grid, 
         return {};
     }
     if (renderer.defaultSize() != logical || renderer.viewBoxF() != QRectF(QPointF(0, 0), QSizeF(logical))) {
-        error = QStringLiteral("must be %1 x %2 with a matching viewBox").arg(logical.width()).arg(logical.height());
+        error = QStringLiteral("must be %1 x %2 with a matching viewBox")
+                    .arg(logical.width())
+                    .arg(logical.height());
         return {};
     }
     // Opaque pictures start black so that any spot the SVG leaves uncovered

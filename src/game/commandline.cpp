@@ -65,7 +65,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
                 return fail("--zoom takes a number from 1 to 4, such as 2 or 1.5, not '" + value + "'");
             continue;
         }
-        return fail(arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'" : "unexpected argument '" + arg + "'");
+        return fail(arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'"
+                                           : "unexpected argument '" + arg + "'");
     }
     return line;
 }

@@ -117,8 +117,9 @@ void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
 {
     const QRect box = QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
                             QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1));
-    // Kept for a canvas made again at another ratio; a fill drops the earlier
-    // ones it covers, so the time bar keeps at most one per row.
+    // Kept for a canvas made again at another ratio. A fill forgets the
+    // earlier ones it covers: the blue bar of a new game forgets the red
+    // rows of the last one, the signal box keeps one colour.
     const QRect kept = box & rect();
     if (!kept.isEmpty()) {
         fills_.erase(std::remove_if(fills_.begin(), fills_.end(),
@@ -159,7 +160,8 @@ void PictureBox::paintEvent(QPaintEvent* event)
     // pixel goes on the device pixel where the toolkit puts the box's corner,
     // one canvas pixel on one device pixel, never resampled.
     const QTransform toDevice = p.deviceTransform();
-    const QPointF corner(std::floor(toDevice.dx() + 0.5) - toDevice.dx(), std::floor(toDevice.dy() + 0.5) - toDevice.dy());
+    const QPointF corner(std::floor(toDevice.dx() + 0.5) - toDevice.dx(),
+                         std::floor(toDevice.dy() + 0.5) - toDevice.dy());
     const QRect exposed = canvasGrid_.rect(r).adjusted(-1, -1, 1, 1) & canvas_.rect();
     p.setWorldTransform(QTransform::fromScale(1.0 / canvasGrid_.ratio, 1.0 / canvasGrid_.ratio));
     p.drawImage(corner + QPointF(exposed.topLeft()), canvas_, exposed);
@@ -167,8 +169,8 @@ void PictureBox::paintEvent(QPaintEvent* event)
 
 void PictureBox::moveEvent(QMoveEvent* event)
 {
-    // On a screen that scales, a move can change the device pixels the box
-    // covers by one.
+    // On a screen that scales, where the box's edges and flat areas fall on
+    // device pixels depends on where it stands.
     if (fitCanvas())
         update();
     QWidget::moveEvent(event);

@@ -49,14 +49,14 @@ start_game_with() {
   shift
   (cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro "$@") &
   PID=$!
-  trap 'stop_game' EXIT
+  trap 'stop_game_with' EXIT
   WID=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pellaro$' | head -n 1) ||
     fail "the main window did not appear"
 }
 
 # Stops the game started last, waits for it to end and removes its folder.
 # A game that does not end within 5 s of being asked is killed.
-stop_game() {
+stop_game_with() {
   kill "$PID" 2>/dev/null || true
   i=0
   while kill -0 "$PID" 2>/dev/null && [ "$i" -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
@@ -96,6 +96,22 @@ put_picture() {
 # with colour $2.
 fill_rect() {
   convert "$1" +antialias -fill "$2" -draw "rectangle $3 $4" "$1"
+}
+
+# Puts together in $1 the main window as the pictures in folder $2 (files
+# <id>.$3) make it at the whole device pixel ratio $4: the scene with the
+# signal box in colour $5, the digits $6 and $7 on the scale, and the three
+# buttons.
+expected_window() {
+  out=$1; dir=$2; ext=$3; r=$4
+  convert -size "$((561 * r))x$((449 * r))" xc:'#000080' "$out"
+  put_picture "$out" "$dir/110.$ext" 0 0
+  fill_rect "$out" "$5" "$((233 * r)),$((385 * r))" "$((291 * r - 1)),$((395 * r - 1))"
+  put_picture "$out" "$dir/30$6.$ext" $((232 * r)) $((399 * r))
+  put_picture "$out" "$dir/30$7.$ext" $((264 * r)) $((399 * r))
+  put_picture "$out" "$dir/201.$ext" $((480 * r)) $((144 * r))
+  put_picture "$out" "$dir/205.$ext" $((480 * r)) $((192 * r))
+  put_picture "$out" "$dir/202.$ext" $((480 * r)) $((240 * r))
 }
 
 # Fails unless images $1 and $2 are the same pixel for pixel; $3 names them.

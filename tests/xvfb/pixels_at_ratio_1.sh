@@ -7,6 +7,7 @@
 # comparison, and the time bar is checked on its own.
 #   pixels_at_ratio_1.sh <path-to-pellaro> <folder-of-the-embedded-bitmaps>
 . "$(dirname "$0")/common.sh"
+LC_ALL=C.UTF-8 && export LC_ALL   # xdotool matches the Chinese title only so
 PICTURES=$2
 OUT=$(mktemp -d)
 unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
@@ -16,21 +17,14 @@ unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS
 CAPTIONS="240,180 288,212 368,408 440,440 472,352 544,384"
 BAR="451,1 456,446"
 
-# The window as the bitmaps make it: the scene with the signal box in colour
-# $2 and the digits $3 $4 on the scale, and the three buttons.
+# The window as the bitmaps make it: the signal box in colour $2, the
+# digits $3 $4 on the scale.
 expected() {
-  convert -size 561x449 xc:'#000080' "$1"
-  put_picture "$1" "$PICTURES/110.bmp" 0 0
-  fill_rect "$1" "$2" 233,385 290,394
-  put_picture "$1" "$PICTURES/30$3.bmp" 232 399
-  put_picture "$1" "$PICTURES/30$4.bmp" 264 399
-  put_picture "$1" "$PICTURES/201.bmp" 480 144
-  put_picture "$1" "$PICTURES/205.bmp" 480 192
-  put_picture "$1" "$PICTURES/202.bmp" 480 240
+  expected_window "$1" "$PICTURES" bmp 1 "$2" "$3" "$4"
 }
 
 # The digit the scale's units box shows in screenshot $1.
-units_digit() {
+units_on_scale() {
   convert "$1" -crop 30x50+264+399 +repage "$OUT/units.png"
   for d in 0 1 2 3 4 5 6 7 8 9; do
     [ "$(compare -metric AE "$OUT/units.png" "$PICTURES/30$d.bmp" null: 2>&1)" = 0 ] && { echo "$d"; return; }
@@ -56,7 +50,7 @@ compare_masked() {  # screenshot expected what
 }
 
 start_game_with "$1"
-trap 'stop_game; rm -rf "$OUT"' EXIT
+trap 'stop_game_with; rm -rf "$OUT"' EXIT
 
 # Start-up: the dark blue signal box, 0 0 on the scale, the three buttons.
 wait_pixel "$WID" 245 200 "253,246,103" 10
@@ -69,7 +63,7 @@ compare_masked "$OUT/start.png" "$OUT/want-start.png" "the window at start-up"
 click_at "$WID" 505 160
 wait_pixel "$WID" 260 390 "255,0,0" 10
 window_shot "$WID" "$OUT/delivery.png" 561x449
-expected "$OUT/want-delivery.png" '#FF0000' 0 "$(units_digit "$OUT/delivery.png")"
+expected "$OUT/want-delivery.png" '#FF0000' 0 "$(units_on_scale "$OUT/delivery.png")"
 put_picture "$OUT/want-delivery.png" "$PICTURES/102.bmp" 130 248
 for x in 472 497 522; do put_picture "$OUT/want-delivery.png" "$PICTURES/204.bmp" "$x" 8; done
 fill_rect "$OUT/want-delivery.png" '#FFFF80' 450,0 458,448

@@ -25,21 +25,14 @@ runs() { column_runs "$@" | tr '\n' ' '; }
 # ---- QT_SCALE_FACTOR=2
 export QT_SCALE_FACTOR=2
 start_game_with "$GAME"
-trap 'stop_game; rm -rf "$OUT"' EXIT
+trap 'stop_game_with; rm -rf "$OUT"' EXIT
 unset QT_SCALE_FACTOR
 wait_pixel "$WID" 490 400 "253,246,103" 10
 window_shot "$WID" "$OUT/start.png" 1122x898
 
 # Every logical position doubled: the scene, the dark blue signal box on the
 # brown-grey band, 0 0 on the scale, the three buttons.
-convert -size 1122x898 xc:'#000080' "$OUT/want.png"
-put_picture "$OUT/want.png" "$R2/110.png" 0 0
-fill_rect "$OUT/want.png" '#000080' 466,770 581,789
-put_picture "$OUT/want.png" "$R2/300.png" 464 798
-put_picture "$OUT/want.png" "$R2/300.png" 528 798
-put_picture "$OUT/want.png" "$R2/201.png" 960 288
-put_picture "$OUT/want.png" "$R2/205.png" 960 384
-put_picture "$OUT/want.png" "$R2/202.png" 960 480
+expected_window "$OUT/want.png" "$R2" png 2 '#000080' 0 0
 cp "$OUT/start.png" "$OUT/got.png"
 for img in "$OUT/got.png" "$OUT/want.png"; do
   mask "$img" 480,360 577,425 736,816 881,881 944,704 1089,769   # the captions
@@ -73,11 +66,11 @@ bar=$(convert "$OUT/delivery.png" -crop 12x892+902+2 +repage -unique-colors -dep
 edge=$(convert "$OUT/delivery.png" -crop 1x898+901+0 +repage -crop 1x896+0+0 +repage -unique-colors -depth 8 txt:- |
        tail -n +2 | awk '{print $3}' | tr '\n' ' ')
 [ "$edge" = "#FFFF80 " ] || fail "the time bar's left edge shows $edge"
-stop_game
+stop_game_with
 
 # ---- --zoom 1.5: logical pixel 385 begins at device row 577.5
 start_game_with "$GAME" --zoom 1.5
-trap 'stop_game; rm -rf "$OUT"' EXIT
+trap 'stop_game_with; rm -rf "$OUT"' EXIT
 wait_pixel "$WID" 368 300 "253,246,103" 10
 window_shot "$WID" "$OUT/zoom.png" 842x674
 want="0-337 #8ECFF5 338-577 #7EC722 578-592 #766456 593-673 #00B2EC "

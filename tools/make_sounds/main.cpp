@@ -360,10 +360,11 @@ Buffer fanfare(std::size_t frames)
 bool writeWave(const std::string& path, int format, const std::vector<Buffer>& channels)
 {
     const double top = loudness::peak(channels);
-    std::printf("make_sounds: %s %.1f LUFS, peak %.1f dBFS\n", path.c_str(), loudness::integrated(channels, kRate),
-                20.0 * std::log10(top));
+    std::printf("make_sounds: %s %.1f LUFS, peak %.1f dBFS\n", path.c_str(),
+                loudness::integrated(channels, kRate), 20.0 * std::log10(top));
     if (top > kMaxPeak) {
-        std::fprintf(stderr, "make_sounds: %s would clip: peak %.3f (at most %.2f)\n", path.c_str(), top, kMaxPeak);
+        std::fprintf(stderr, "make_sounds: %s would clip: peak %.3f (at most %.2f)\n", path.c_str(), top,
+                     kMaxPeak);
         return false;
     }
 

@@ -61,7 +61,8 @@ bool renderPicture(const artwork::PictureSize& picture, const QString& source, c
         return false;
     }
     const bool bitmap = options.ratio == 1.0;
-    const QString out = options.outDir.filePath(QStringLiteral("%1.%2").arg(picture.id).arg(bitmap ? "bmp" : "png"));
+    const QString name = QStringLiteral("%1.%2").arg(picture.id).arg(bitmap ? "bmp" : "png");
+    const QString out = options.outDir.filePath(name);
     const bool saved = bitmap ? image.convertToFormat(QImage::Format_RGB888).save(out, "BMP")
                               : image.save(out, "PNG");
     if (!saved) {

@@ -5,7 +5,6 @@
 // sizes, their flat areas on whole device pixels wherever the game places
 // them, and that they are the same pictures, only sharper.
 
-#include "assets/artwork.h"
 #include "assets/catalogue.h"
 
 #include <QFile>
@@ -481,22 +480,6 @@ private slots:
         QCOMPARE(rendered(110, 2.0).cacheKey(), rendered(110, 2.0).cacheKey());
         QCOMPARE(rendered(111, 1.5, {304, 152}).cacheKey(), rendered(111, 1.5, {304, 152}).cacheKey());
         QVERIFY(rendered(111, 1.5, {304, 152}).cacheKey() != rendered(111, 1.5, {304, 153}).cacheKey());
-    }
-
-    void brokenSourcesAreRefused()
-    {
-        QString error;
-        const QByteArray tooSmall = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10' "
-                                    "viewBox='0 0 10 10'><rect width='10' height='10'/></svg>";
-        QVERIFY(artwork::render(tooSmall, QSize(30, 50), {2.0, {}}, error).isNull());
-        QVERIFY(!error.isEmpty());
-        error.clear();
-        QVERIFY(artwork::render("<svg", QSize(10, 10), {1.5, {}}, error).isNull());
-        QVERIFY(!error.isEmpty());
-        // A digit template without its seven segments lights nothing.
-        error.clear();
-        QVERIFY(artwork::pictureSvg(305, tooSmall, error).isEmpty());
-        QVERIFY(error.contains(QLatin1String("segments")));
     }
 };
 

@@ -1,6 +1,9 @@
 // The embedded pictures: their file format, their exact sizes, and the
 // backgrounds that must match the scene pixel for pixel where the game places
-// them, plus the digits of the scale and the window icon.
+// them, plus the digits of the scale and the window icon. Then the same
+// pictures drawn from their SVG sources for screens that scale: their device
+// sizes, their flat areas on whole device pixels wherever the game places
+// them, and that they are the same pictures, only sharper.
 
 #include "assets/catalogue.h"
 
@@ -9,6 +12,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -83,6 +87,36 @@ int blueRuns(const QImage& img, int y)
         inside = blue;
     }
     return runs;
+}
+
+// The ratios a desktop or --zoom may give, the awkward ones included.
+const double kRatios[] = {1.1, 1.25, 1.3, 1.5, 1.75, 2.0, 2.5, 3.0};
+
+// Picture `id` drawn for a box at `origin` (its place in the main window).
+QImage rendered(int id, double ratio, QPoint origin = {})
+{
+    return assets::renderPicture(static_cast<std::int16_t>(id), vb::DeviceGrid{ratio, origin});
+}
+
+// Rows `from` to `to` (exclusive) of column x all have colour c.
+bool columnIs(const QImage& img, int x, int from, int to, QRgb c)
+{
+    for (int y = from; y < to; ++y)
+        if ((img.pixel(x, y) & 0xffffffu) != (c & 0xffffffu))
+            return false;
+    return true;
+}
+
+// Mean difference per colour channel between two images of one size.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
 }
 
 }  // namespace
@@ -354,6 +388,98 @@ private slots:
         QVERIFY2(lime > 150, qPrintable(QString::number(lime)));
         QVERIFY2(magenta > 40, qPrintable(QString::number(magenta)));
         QVERIFY2(outline * 10 >= edge * 9, qPrintable(QStringLiteral("%1 of %2").arg(outline).arg(edge)));
+    }
+    // ------------------------------------------------ screens that scale
+
+    void drawnFromTheSourceAtEveryRatio()
+    {
+        for (const double ratio : {1.25, 1.5, 2.0, 3.0}) {
+            for (const Size& s : kSizes) {
+                const QString what = QStringLiteral("picture %1 at %2").arg(s.id).arg(ratio);
+                const QImage img = rendered(s.id, ratio);
+                const QSize device(vb::toDevicePixel(s.width, ratio), vb::toDevicePixel(s.height, ratio));
+                QVERIFY2(img.size() == device, qPrintable(what));
+                // The same picture in the same place, only finer: brought
+                // back to its logical size it is the bitmap, give or take
+                // the smoothing of its edges (more at fractional ratios,
+                // where the digits' one-pixel frame lines become one or two).
+                const QImage back = img.scaled(s.width, s.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                const double off = meanDifference(back, picture(s.id));
+                QVERIFY2(off < (ratio == std::floor(ratio) ? 3.0 : 16.0), qPrintable(QStringLiteral("%1 is %2 off the bitmap").arg(what).arg(off)));
+            }
+        }
+        // Not the bitmap blown up: at ratio 2 the oval's edge has shades of
+        // its own within the 2 x 2 blocks that a doubled bitmap would repeat.
+        const QImage button = rendered(201, 2.0);
+        QVERIFY(button != picture(201).scaled(100, 70).convertToFormat(button.format()));
+        int blocksWithShades = 0;
+        for (int y = 0; y < 70; y += 2)
+            for (int x = 0; x < 100; x += 2)
+                blocksWithShades += button.pixel(x, y) != button.pixel(x + 1, y + 1);
+        QVERIFY2(blocksWithShades > 150, qPrintable(QString::number(blocksWithShades)));
+        // A picture the catalogue lacks, or one taken away, has no rendering.
+        QVERIFY(rendered(103, 2.0).isNull());
+        assets::setMissingForTest({110});
+        QVERIFY(rendered(110, 2.0).isNull());
+        assets::setMissingForTest({});
+    }
+
+    void flatAreasOnWholeDevicePixels()
+    {
+        for (const double r : kRatios) {
+            const auto D = [r](int v) { return vb::toDevicePixel(v, r); };
+            const QString at = QStringLiteral(" at ratio %1").arg(r);
+            // The scene's bands and the sign's face.
+            const QImage scene = rendered(110, r);
+            QVERIFY2(columnIs(scene, 5, 0, D(225), kSky) && columnIs(scene, 5, D(225), D(385), kGrass) &&
+                         columnIs(scene, 5, D(385), D(395), kBand) && columnIs(scene, 5, D(395), D(450), kStrip),
+                     qPrintable("scene bands" + at));
+            QVERIFY2(columnIs(scene, D(270), D(175), D(203), kSignFace), qPrintable("sign face" + at));
+            QVERIFY2(!columnIs(scene, D(270), D(175) - 1, D(175), kSignFace), qPrintable("sign top" + at));
+            QVERIFY2(!columnIs(scene, D(270), D(203), D(203) + 1, kSignFace), qPrintable("sign bottom" + at));
+
+            // The heaps where the game puts them: their horizon on the scene's.
+            for (int id : {111, 112, 113}) {
+                const QImage heap = rendered(id, r, {304, 152});
+                const int horizon = D(225) - D(152);
+                QVERIFY2(columnIs(heap, 0, 0, horizon, kSky) && columnIs(heap, 0, horizon, heap.height(), kGrass),
+                         qPrintable(QStringLiteral("heap %1").arg(id) + at));
+            }
+            // The lamb at each step of its walk ends on the last grass row.
+            for (int left = -10; left <= 130; left += 10) {
+                const QImage lamb = rendered(101 + (left + 10) / 10 % 2, r, {left, 248});
+                QCOMPARE(lamb.height(), D(385) - D(248));
+                for (int x = 0; x < lamb.width(); ++x)
+                    QVERIFY2(lamb.pixel(x, lamb.height() - 1) == (kGrass | 0xff000000u), qPrintable("lamb" + at));
+            }
+            // The digits' frame: light blue outside, white inside, whole pixels.
+            const QImage digit = rendered(308, r, {264, 399});
+            const int inner = D(400) - D(399), face = D(401) - D(399);
+            QVERIFY2(columnIs(digit, digit.width() / 2, 0, inner, kFrameOuter) &&
+                         columnIs(digit, digit.width() / 2, inner, face, kFrameInner),
+                     qPrintable("digit frame" + at));
+        }
+    }
+
+    void digitsShowTheirSegmentsWhenScaled()
+    {
+        // At ratio 2 each segment's centre lands on twice its 1x place.
+        const QImage one = rendered(301, 2.0), eight = rendered(308, 2.0);
+        for (const QPoint c : {QPoint(23, 16), QPoint(23, 34)})  // b and c
+            QCOMPARE(one.pixel(c * 2) & 0xffffffu, kRed & 0xffffffu);
+        for (const QPoint c : {QPoint(15, 7), QPoint(15, 43), QPoint(7, 34), QPoint(7, 16), QPoint(15, 25)}) {
+            QVERIFY(qRed(one.pixel(c * 2)) < 120);
+            QCOMPARE(eight.pixel(c * 2) & 0xffffffu, kRed & 0xffffffu);
+        }
+    }
+
+    void renderingsAreKept()
+    {
+        // The second request for the same picture and grid is the kept copy;
+        // a grid that moves a flat edge gets a rendering of its own.
+        QCOMPARE(rendered(110, 2.0).cacheKey(), rendered(110, 2.0).cacheKey());
+        QCOMPARE(rendered(111, 1.5, {304, 152}).cacheKey(), rendered(111, 1.5, {304, 152}).cacheKey());
+        QVERIFY(rendered(111, 1.5, {304, 152}).cacheKey() != rendered(111, 1.5, {304, 153}).cacheKey());
     }
 };
 

@@ -1,5 +1,5 @@
-// The embedded sounds (their WAVE headers, exact lengths and decodability)
-// and the sound call that plays them: observer order, bad images, a missing
+// The embedded sounds (their WAVE headers, exact lengths, decodability and
+// the balance of their loudness) and the sound call that plays them: observer order, bad images, a missing
 // audio device, and - through SDL's "disk" driver, which writes every sample
 // the device plays to a file - that whole sounds come out and that a new sound
 // cuts off the old one.
@@ -12,15 +12,18 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "assets/catalogue.h"
 #include "assets/soundplayer.h"
+#include "loudness.h"
 #include "platform/sound.h"
 
 namespace {
@@ -148,6 +151,24 @@ float peak(const std::vector<float>& v)
     return p;
 }
 
+// The integrated loudness (LUFS) of a decoded sound.
+double lufs(const Decoded& d)
+{
+    std::vector<std::vector<double>> channels;
+    for (const auto& c : d.channels)
+        channels.emplace_back(c.begin(), c.end());
+    return loudness::integrated(channels, d.spec.freq);
+}
+
+// A sine of `hz` at amplitude 1 for `seconds`, then `silence` seconds of nothing.
+std::vector<double> tone(double hz, double seconds, double silence = 0.0)
+{
+    std::vector<double> v(static_cast<std::size_t>((seconds + silence) * 22050), 0.0);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(seconds * 22050); ++i)
+        v[i] = std::sin(2.0 * 3.14159265358979323846 * hz * static_cast<double>(i) / 22050.0);
+    return v;
+}
+
 // Points SDL at another audio driver; the next sound opens a new device.
 void useDriver(const char* driver, const QString& diskFile = {})
 {
@@ -254,6 +275,8 @@ private slots:
     void decodesToTheStatedLength_data();
     void decodesToTheStatedLength();
     void fanfareLength();
+    void loudnessMeasure();
+    void loudnessIsBalanced();
 
     void playsEverySoundInOrder();
     void rejectsMalformedImages_data();
@@ -371,8 +394,9 @@ void TestSounds::decodesToTheStatedLength()
 
     // Every channel is audible but well clear of full scale, and the sound
     // starts and ends near rest so that starting or cutting it does not click.
+    // (How loud each sound is, is loudnessIsBalanced's business.)
     for (const auto& c : d.channels) {
-        QVERIFY2(peak(c) > 0.2f, qPrintable(QString::number(peak(c))));
+        QVERIFY2(peak(c) > 0.1f, qPrintable(QString::number(peak(c))));
         QVERIFY2(peak(c) < 0.9f, qPrintable(QString::number(peak(c))));
         QVERIFY(std::fabs(c.front()) < 0.02f);
         QVERIFY(std::fabs(c.back()) < 0.02f);
@@ -389,6 +413,58 @@ void TestSounds::fanfareLength()
     const std::vector<float> m = mono(d);
     const std::size_t tail = m.size() - m.size() / 10;
     QVERIFY(firstAudible(m, tail) < m.size());
+}
+
+void TestSounds::loudnessMeasure()
+{
+    // A full-scale 997 Hz sine in one channel measures -3.01 LUFS (the
+    // standard's own check; a hundredths of a LU off at 22050 Hz).
+    QVERIFY(std::fabs(loudness::integrated({tone(997, 3)}, 22050) + 3.01) < 0.05);
+    // The same in both channels adds their powers: 3 LU more.
+    QVERIFY(std::fabs(loudness::integrated({tone(997, 3), tone(997, 3)}, 22050) - 0.0) < 0.05);
+    // Silence after a sound is gated out instead of pulling it down, and so
+    // is a quiet tail 20 dB down (the relative gate): only the blocks that
+    // overlap the tone's end count, just below it (-3.7); averaged over the
+    // whole four seconds it would be about -9.
+    const auto nearTone = [](double lufs) { return lufs > -4.0 && lufs < -3.0; };
+    QVERIFY(nearTone(loudness::integrated({tone(997, 1, 3)}, 22050)));
+    std::vector<double> tail = tone(997, 4);
+    std::transform(tail.begin() + 22050, tail.end(), tail.begin() + 22050, [](double v) { return v / 10; });
+    QVERIFY(nearTone(loudness::integrated({tail}, 22050)));
+    // A sound shorter than one 400 ms block is measured over itself.
+    QVERIFY(std::fabs(loudness::integrated({tone(997, 0.05)}, 22050) + 3.01) < 0.2);
+    // K-weighting: a low hum counts for less than a tone of the same power
+    // in the ear's most sensitive range.
+    QVERIFY(loudness::integrated({tone(60, 3)}, 22050) < loudness::integrated({tone(3000, 3)}, 22050) - 3.0);
+    QVERIFY(std::isinf(loudness::integrated({std::vector<double>(22050, 0.0)}, 22050)));
+}
+
+void TestSounds::loudnessIsBalanced()
+{
+    // Measured on the embedded sounds as the player decodes them.
+    std::map<int, double> level;
+    for (int id : {101, 102, 103, 104, 105}) {
+        const Decoded d = decode(assets::LoadResData(static_cast<std::int16_t>(id), "WAV"));
+        QVERIFY(d.ok);
+        level[id] = lufs(d);
+        QVERIFY2(level[id] > -26.0, "too quiet to hear over a room");
+        // Clear of full scale after decoding (about -1 dBFS), and faded in
+        // and out over a few milliseconds: the first and last millisecond
+        // stay below half the sound's peak.
+        const std::size_t ms = static_cast<std::size_t>(d.spec.freq / 1000);
+        for (const auto& c : d.channels) {
+            const float top = peak(c);
+            QVERIFY2(top < 0.89f, qPrintable(QStringLiteral("%1 peaks at %2").arg(id).arg(top)));
+            const std::vector<float> head(c.begin(), c.begin() + ms), tail(c.end() - ms, c.end());
+            QVERIFY2(peak(head) < top / 2 && peak(tail) < top / 2, qPrintable(QString::number(id)));
+        }
+    }
+    // The sounds of play lie within 3 LU of each other (the 30 ms arrival
+    // click apart), and a mistake never sounds louder than a success.
+    const auto [quietest, loudest] = std::minmax({level[101], level[102], level[103], level[105]});
+    QVERIFY2(loudest - quietest <= 3.0, qPrintable(QString::number(loudest - quietest)));
+    QVERIFY(level[101] <= level[102]);
+    QVERIFY(level[104] <= loudest);
 }
 
 // ---------------------------------------------------------------- playing

@@ -3,6 +3,12 @@
 // Pictures live at ":/pictures/<id>.bmp" (24-bit, opaque), sounds at
 // ":/sounds/<id>.wav" (complete RIFF WAVE images), the window icon at
 // ":/pictures/icon.png". Every load reads the resource again; nothing is cached.
+//
+// The pictures' SVG sources live at ":/art/". On a screen that scales (a
+// desktop scaling by 1.25, 1.5, 2 ..., or the --zoom option) a picture box
+// draws a picture loaded here from its source at the screen's own resolution
+// instead of enlarging the bitmap; those renderings are kept, by picture and
+// device size, for the rest of the run.
 #pragma once
 
 #include <QByteArray>
@@ -11,10 +17,18 @@
 #include <cstdint>
 #include <set>
 
+#include "platform/devicegrid.h"
+
 namespace assets {
 
 // Loads picture `id`. Returns a null image when there is no such picture.
 QImage LoadResPicture(std::int16_t id);
+
+// Picture `id` drawn from its SVG source for a box whose logical pixels fall
+// on device pixels by `grid`: grid.size() of the picture's size, its flat
+// colour areas on whole device pixels. Returns a null image when there is no
+// such picture.
+QImage renderPicture(std::int16_t id, const vb::DeviceGrid& grid);
 
 // Loads all bytes of sound `id` of resource type "WAV". Returns an empty array
 // when there is no such sound.

@@ -11,12 +11,42 @@ namespace {
 bool isHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 bool isVersion(const std::string& arg) { return arg == "--version"; }
 
+// A plain decimal number ("2", "1.5", "1.25"): digits with at most one point,
+// read without the locale, which may want a decimal comma once Qt has set it.
+bool parseDecimal(const std::string& text, double& value)
+{
+    if (text.empty() || text.size() > 16 || text == ".")
+        return false;
+    double v = 0.0, place = 1.0;
+    bool point = false;
+    for (char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (point)
+                v += (c - '0') * (place /= 10.0);
+            else
+                v = v * 10.0 + (c - '0');
+        } else {
+            return false;
+        }
+    }
+    value = v;
+    return true;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt)
 {
     CommandLine line;
-    for (const std::string& arg : args) {
+    const auto fail = [&line](const std::string& error) {
+        line.action = CommandLine::Action::Fail;
+        line.error = error;
+        return line;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (beforeQt && arg.rfind("--", 0) != 0 && !isHelp(arg))
             continue;  // perhaps one of Qt's options or its value
         if (isHelp(arg)) {
@@ -27,20 +57,30 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
             line.action = CommandLine::Action::ShowVersion;
             return line;
         }
-        line.action = CommandLine::Action::Fail;
-        line.error = arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'"
-                                            : "unexpected argument '" + arg + "'";
-        return line;
+        if (arg == "--zoom" || arg.rfind("--zoom=", 0) == 0) {
+            if (arg == "--zoom" && i + 1 == args.size())
+                return fail("option '--zoom' needs a number from 1 to 4");
+            const std::string value = arg == "--zoom" ? args[++i] : arg.substr(7);
+            if (!parseDecimal(value, line.zoom) || line.zoom < kMinZoom || line.zoom > kMaxZoom)
+                return fail("--zoom takes a number from 1 to 4, such as 2 or 1.5, not '" + value + "'");
+            continue;
+        }
+        return fail(arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'"
+                                           : "unexpected argument '" + arg + "'");
     }
     return line;
 }
 
 std::string helpText()
 {
-    return "Usage: pellaro [OPTION]\n"
+    return "Usage: pellaro [OPTION]...\n"
            "A mental-arithmetic game for young children: add the goods on the scale\n"
            "to the total on the wooden sign and type the new total.\n"
            "\n"
+           "      --zoom N   show the whole game N times larger, equally sharp (N from\n"
+           "                 1 to 4, such as 2 or 1.5), for a big screen or a TV whose\n"
+           "                 desktop does not scale; on a desktop that does, the two\n"
+           "                 multiply\n"
            "  -h, --help     show this help and exit\n"
            "      --version  show the version and exit\n"
            "\n"

@@ -16,14 +16,22 @@ struct CommandLine {
     };
     Action action = Action::Play;
     std::string error;
+    // --zoom N: the whole game is shown N times larger (1 to 4, decimals
+    // allowed), on top of any scaling the desktop already does.
+    double zoom = 1.0;
 };
+
+constexpr double kMinZoom = 1.0;
+constexpr double kMaxZoom = 4.0;
 
 // Reads the game's options from `args` (without the program name). Options
 // it does not know are errors. Before Qt has taken out its own options
 // ("-platform xcb", "-style fusion"), `beforeQt` is true and only the
 // arguments that start with "--" (and -h) are judged, so that help, the
 // version and a mistyped option are answered without a window system;
-// afterwards every argument left must be one of the game's.
+// afterwards every argument left must be one of the game's. The zoom is
+// given as "--zoom N" or "--zoom=N"; a missing, malformed or out-of-range
+// value is an error, never quietly mended.
 CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt = false);
 
 // The text of "pellaro --help".

@@ -1,5 +1,7 @@
 // Pellaro: a mental-arithmetic game for young children.
 #include <QApplication>
+#include <QByteArray>
+#include <QtGlobal>
 
 #include <cstdio>
 #include <string>
@@ -19,9 +21,8 @@ std::vector<std::string> argumentsOf(int argc, char** argv)
 
 // Answers --help and --version, or reports a bad command line. Returns the
 // exit code, or -1 when the game should start.
-int answerCommandLine(const std::vector<std::string>& args, bool beforeQt)
+int answerCommandLine(const game::CommandLine& line)
 {
-    const game::CommandLine line = game::parseCommandLine(args, beforeQt);
     switch (line.action) {
     case game::CommandLine::Action::Play:
         return -1;
@@ -38,14 +39,31 @@ int answerCommandLine(const std::vector<std::string>& args, bool beforeQt)
     return 2;
 }
 
+// Shows the game `zoom` times larger by asking Qt for that scale factor. Qt
+// multiplies it with the screen's own factor (the desktop's scaling, from
+// Xft.dpi or QT_SCREEN_SCALE_FACTORS), and a QT_SCALE_FACTOR the user set
+// is multiplied in here, so --zoom 2 on a desktop scaling by 1.5 gives 3.
+// Every picture is then drawn from its source at that ratio.
+void applyZoom(double zoom)
+{
+    if (zoom == 1.0)
+        return;
+    bool given = false;
+    const double asked = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&given);
+    const double factor = given && asked > 0.0 ? asked * zoom : zoom;
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 12));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     // Help, the version and a mistyped option need no display, so they are
     // answered before Qt starts.
-    if (const int exitCode = answerCommandLine(argumentsOf(argc, argv), true); exitCode >= 0)
+    const game::CommandLine line = game::parseCommandLine(argumentsOf(argc, argv), true);
+    if (const int exitCode = answerCommandLine(line); exitCode >= 0)
         return exitCode;
+    applyZoom(line.zoom);
 
     // Before Qt starts its threads: this sets environment variables.
     platform::nameSoundClient("Pellaro", PELLARO_APP_ID);
@@ -57,7 +75,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(PELLARO_VERSION));
 
     // QApplication has taken out its own options; what is left is ours.
-    if (const int exitCode = answerCommandLine(argumentsOf(argc, argv), false); exitCode >= 0)
+    if (const int exitCode = answerCommandLine(game::parseCommandLine(argumentsOf(argc, argv))); exitCode >= 0)
         return exitCode;
 
     int result = 0;

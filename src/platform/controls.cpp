@@ -4,6 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/system.h"
 
 namespace vb {
@@ -21,11 +24,29 @@ QColor QBColor(int index)
 
 // ------------------------------------------------------------------ PictureBox
 
+namespace {
+PictureRenderer& pictureRenderer()
+{
+    static PictureRenderer renderer = nullptr;
+    return renderer;
+}
+}  // namespace
+
+void setPictureRenderer(PictureRenderer renderer)
+{
+    pictureRenderer() = renderer;
+}
+
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     canvas_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     canvas_.fill(backColor_);
+}
+
+DeviceGrid PictureBox::grid() const
+{
+    return {devicePixelRatioF(), mapTo(window(), QPoint(0, 0))};
 }
 
 void PictureBox::setPicture(const QImage& picture)
@@ -53,34 +74,115 @@ void PictureBox::setBackColor(const QColor& color)
 
 void PictureBox::redrawCanvas()
 {
-    canvas_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    canvas_.fill(backColor_);
-    if (!picture_.isNull()) {
-        QPainter p(&canvas_);
-        p.drawImage(0, 0, picture_);
-    }
+    fills_.clear();
+    rebuildCanvas(grid());
     update();
+}
+
+bool PictureBox::fitCanvas()
+{
+    const DeviceGrid now = grid();
+    // At a ratio of 1 the canvas follows the box's size as it always has
+    // (resizeEvent), wherever the box stands.
+    if (now.ratio == 1.0 && canvasGrid_.ratio == 1.0)
+        return false;
+    if (now == canvasGrid_ && canvas_.size() == now.size(size()).expandedTo(QSize(1, 1)))
+        return false;
+    rebuildCanvas(now);
+    return true;
+}
+
+void PictureBox::rebuildCanvas(const DeviceGrid& grid)
+{
+    canvasGrid_ = grid;
+    canvas_ = QImage(grid.size(size()).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    canvas_.fill(backColor_);
+    QPainter p(&canvas_);
+    if (!picture_.isNull())
+        p.drawImage(0, 0, grid.ratio == 1.0 ? picture_ : pictureFor(grid));
+    for (const Fill& fill : fills_)
+        p.fillRect(grid.rect(fill.box), QBColor(fill.paletteIndex));
+}
+
+QImage PictureBox::pictureFor(const DeviceGrid& grid) const
+{
+    const QSize device = grid.size(picture_.size());
+    QImage drawn = pictureRenderer() ? pictureRenderer()(picture_, grid) : QImage();
+    if (drawn.size() != device)
+        drawn = picture_.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return drawn;
 }
 
 void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
 {
     const QRect box = QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
                             QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1));
+    // Kept for a canvas made again at another ratio. A fill forgets the
+    // earlier ones it covers: the blue bar of a new game forgets the red
+    // rows of the last one, the signal box keeps one colour.
+    const QRect kept = box & rect();
+    if (!kept.isEmpty()) {
+        fills_.erase(std::remove_if(fills_.begin(), fills_.end(),
+                                    [&](const Fill& f) { return kept.contains(f.box); }),
+                     fills_.end());
+        fills_.push_back({kept, paletteIndex});
+    }
+    if (fitCanvas()) {
+        update();
+        return;
+    }
     QPainter p(&canvas_);
-    p.fillRect(box, QBColor(paletteIndex));
-    update(box);
+    p.fillRect(canvasGrid_.rect(box), QBColor(paletteIndex));
+    // On a screen that scales, the logical box's edge rows may be shared
+    // with its neighbours: repaint a pixel more all round.
+    update(canvasGrid_.ratio == 1.0 ? box : box.adjusted(-1, -1, 1, 1));
+}
+
+bool PictureBox::event(QEvent* event)
+{
+    // The window went to a screen of another ratio.
+    if (event->type() == QEvent::ScreenChangeInternal && fitCanvas())
+        update();
+    return QWidget::event(event);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event)
 {
+    fitCanvas();
     QPainter p(this);
     const QRect r = event->rect();
-    p.fillRect(r, backColor_);
-    p.drawImage(r.topLeft(), canvas_, r);
+    if (canvasGrid_.ratio == 1.0) {
+        p.fillRect(r, backColor_);
+        p.drawImage(r.topLeft(), canvas_, r);
+        return;
+    }
+    // On a screen that scales, paint in device pixels: the canvas's first
+    // pixel goes on the device pixel where the toolkit puts the box's corner,
+    // one canvas pixel on one device pixel, never resampled.
+    const QTransform toDevice = p.deviceTransform();
+    const QPointF corner(std::floor(toDevice.dx() + 0.5) - toDevice.dx(),
+                         std::floor(toDevice.dy() + 0.5) - toDevice.dy());
+    const QRect exposed = canvasGrid_.rect(r).adjusted(-1, -1, 1, 1) & canvas_.rect();
+    p.setWorldTransform(QTransform::fromScale(1.0 / canvasGrid_.ratio, 1.0 / canvasGrid_.ratio));
+    p.drawImage(corner + QPointF(exposed.topLeft()), canvas_, exposed);
+}
+
+void PictureBox::moveEvent(QMoveEvent* event)
+{
+    // On a screen that scales, where the box's edges and flat areas fall on
+    // device pixels depends on where it stands.
+    if (fitCanvas())
+        update();
+    QWidget::moveEvent(event);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event)
 {
+    if (grid().ratio != 1.0 || canvasGrid_.ratio != 1.0) {
+        rebuildCanvas(grid());
+        QWidget::resizeEvent(event);
+        return;
+    }
     // Growing keeps what was drawn; the new area shows the back colour.
     QImage grown(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     grown.fill(backColor_);

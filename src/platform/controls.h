@@ -12,15 +12,33 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <vector>
+
+#include "platform/devicegrid.h"
 
 namespace vb {
 
 // The classic 16-colour palette: 0 black, 1 dark blue, ..., 12 light red, ...
 QColor QBColor(int index);
 
+// How a picture box on a screen that scales draws its picture: `renderer`
+// gets the picture as it was given to the box and the box's device grid, and
+// returns it drawn at grid.size(picture.size()) device pixels, or a null image
+// when it cannot (the box then enlarges the picture smoothly).
+using PictureRenderer = QImage (*)(const QImage& picture, const DeviceGrid& grid);
+void setPictureRenderer(PictureRenderer renderer);
+
 // A rectangle that shows a picture, can be drawn on, can hold child controls
 // and reports clicks. What it shows lives in an off-screen canvas, so drawings
 // survive the window being covered and uncovered.
+//
+// The canvas has the screen's own resolution. At a device pixel ratio of 1 it
+// holds one pixel per logical pixel and the picture is the bitmap itself. On
+// a screen that scales it covers exactly the device pixels the toolkit gives
+// the box (see DeviceGrid), the picture comes from the picture renderer and
+// the filled boxes are filled on whole device pixels; when the window moves
+// to a screen of another ratio, or the box moves by a fraction of a device
+// pixel, the canvas is made again, drawings included.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
@@ -42,8 +60,12 @@ public:
     // `paletteIndex`; the far corner's row and column are not filled.
     void fillBox(int x1, int y1, int x2, int y2, int paletteIndex);
 
-    // What the box shows, child controls left out.
+    // What the box shows, child controls left out, in device pixels:
+    // grid().size(size()) of them (the logical size at a ratio of 1).
     const QImage& canvas() const { return canvas_; }
+
+    // How the box's logical pixels fall on its window's device pixels now.
+    DeviceGrid grid() const;
 
     // A hidden copy with this box's parent, place, size and settings.
     PictureBox* cloneHidden() const;
@@ -52,16 +74,31 @@ signals:
     void clicked();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // A filled box, kept so that the canvas can be made again at another ratio.
+    struct Fill {
+        QRect box;  // logical pixels, within the box as it was then
+        int paletteIndex;
+    };
+
     void redrawCanvas();
+    // Makes the canvas again for the current grid, drawings included, when
+    // it was made for another; true when it did.
+    bool fitCanvas();
+    void rebuildCanvas(const DeviceGrid& grid);
+    QImage pictureFor(const DeviceGrid& grid) const;
 
     QImage picture_;
     QImage canvas_;
+    DeviceGrid canvasGrid_;      // the grid the canvas was made for
+    std::vector<Fill> fills_;    // drawn since the picture or back colour changed
     QColor backColor_{Qt::white};
     bool autoSize_ = false;
     bool pressed_ = false;

@@ -17,8 +17,9 @@ window_titled() {
   echo "$id"
 }
 
-# Copies the program into a fresh folder, so that its board files land there,
-# and starts it, silently unless GAME_AUDIO names SDL's audio driver to use.
+# Copies the program ($1) into a fresh folder, so that its board files land
+# there, and starts it with the game's options that follow ($2...), silently
+# unless GAME_AUDIO names SDL's audio driver to use.
 # Sets WORK, PID, WID and BOARDS, the folder of the board files. A script
 # that starts the game again keeps the folder, and so the boards. With
 # INSTALLED=1 the program ($1, a path or a command) is started as it is
@@ -35,7 +36,8 @@ start_game() {
     program=./pellaro
     BOARDS=$WORK
   fi
-  (cd "$WORK" && SDL_AUDIODRIVER=${GAME_AUDIO:-dummy} exec "$program") &
+  shift
+  (cd "$WORK" && SDL_AUDIODRIVER=${GAME_AUDIO:-dummy} exec "$program" "$@") &
   PID=$!
   WID=$(window_titled Pellaro 30)
 }
@@ -151,4 +153,77 @@ type_text() {
   for sym in $(keysyms_of "$1"); do keys="$keys $(printf '0x%04x' "$sym")"; done
   # shellcheck disable=SC2086
   xdotool key --delay 60 $keys
+}
+
+# ---- pictures at the screen's resolution (sharp_pictures.sh, pixels_at_ratio_1.sh)
+
+# Saves what window $1 shows as $2, once the window has its size $3 ("WxH"):
+# the window may still be growing into a scaled size when it first appears.
+window_shot() {
+  i=0
+  until [ "$(xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')" = "$3" ]; do
+    i=$((i + 1)); [ "$i" -lt 100 ] || fail "the window never became $3"
+    sleep 0.1
+  done
+  import -window "$1" "$2"
+}
+
+# Paints the rectangles given after $1 as pairs of inclusive corners
+# ("x1,y1 x2,y2 x1,y1 x2,y2 ...") in magenta on image $1, so that two images
+# can be compared outside them.
+mask() {
+  img=$1; shift
+  while [ $# -ge 2 ]; do
+    fill_rect "$img" magenta "$1" "$2"
+    shift 2
+  done
+}
+
+# Draws picture file $2 on image $1 with its top left corner at ($3, $4).
+put_picture() {
+  convert "$1" "$2" -geometry "+$3+$4" -composite "$1"
+}
+
+# Fills the rectangle with inclusive corners $3 ("x1,y1") and $4 on image $1
+# with colour $2.
+fill_rect() {
+  convert "$1" +antialias -fill "$2" -draw "rectangle $3 $4" "$1"
+}
+
+# Puts together in $1 the main window as the pictures in folder $2 (files
+# <id>.$3) make it at the whole device pixel ratio $4: the scene with the
+# signal box in colour $5, the digits $6 and $7 on the scale, and the three
+# buttons.
+expected_window() {
+  out=$1; dir=$2; ext=$3; r=$4
+  convert -size "$((561 * r))x$((449 * r))" xc:'#000080' "$out"
+  put_picture "$out" "$dir/110.$ext" 0 0
+  fill_rect "$out" "$5" "$((233 * r)),$((385 * r))" "$((291 * r - 1)),$((395 * r - 1))"
+  put_picture "$out" "$dir/30$6.$ext" $((232 * r)) $((399 * r))
+  put_picture "$out" "$dir/30$7.$ext" $((264 * r)) $((399 * r))
+  put_picture "$out" "$dir/201.$ext" $((480 * r)) $((144 * r))
+  put_picture "$out" "$dir/205.$ext" $((480 * r)) $((192 * r))
+  put_picture "$out" "$dir/202.$ext" $((480 * r)) $((240 * r))
+}
+
+# Fails unless images $1 and $2 are the same pixel for pixel; $3 names them.
+# On a failure both are kept in /tmp for a look.
+same_pixels() {
+  n=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$n" = 0 ] && return
+  keep=$(mktemp -d /tmp/pellaro-xvfb.XXXXXX)
+  cp "$1" "$keep/got.png"; cp "$2" "$keep/expected.png"
+  fail "$3: $n pixels differ (see $keep)"
+}
+
+# The runs of colours down column $2 of image $1, one "first-last #RRGGBB" a
+# line; from row $3 (0) to row $4 (the last).
+column_runs() {
+  top=${3:-0}
+  height=$(( ${4:-$(($(identify -format %h "$1") - 1))} - top + 1 ))
+  convert "$1" -crop "1x$height+$2+$top" +repage -depth 8 txt:- | tail -n +2 |
+    awk -v top="$top" '{ split($1, p, /[,:]/); y = p[2] + top
+           if ($3 != colour) { if (colour != "") print first "-" last, colour; first = y; colour = $3 }
+           last = y }
+         END { print first "-" last, colour }'
 }

@@ -2,7 +2,7 @@
 # Runs a command on a virtual X server of its own and stops the server after.
 # The server picks a free display itself (-displayfd) and holds its lock file,
 # so runs started at the same moment never share or fight over a display.
-#   run.sh <command> [arguments...]
+#   [XVFB_SCREEN=WxHxD] run.sh <command> [arguments...]   (1024x768x24 unless set)
 set -eu
 dir=$(mktemp -d)
 server=
@@ -16,7 +16,7 @@ trap 'exit 143' TERM INT HUP
 # The server writes its display number and a newline to the file once it
 # accepts connections. -noreset keeps its state, the keyboard map included,
 # when its last client leaves.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/log" &
+Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset 3>"$dir/display" 2>"$dir/log" &
 server=$!
 XVFB_PID=$server   # for a test that takes the server away
 export XVFB_PID

@@ -8,6 +8,8 @@
 // fixed-seed generator.
 #include <sndfile.h>
 
+#include "loudness.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -104,14 +106,6 @@ double harmonics(double phase, double freq, int maxHarmonic, Weight weight)
     return sum;
 }
 
-double peakOf(const Buffer& b)
-{
-    double top = 0.0;
-    for (double v : b)
-        top = std::max(top, std::fabs(v));
-    return top;
-}
-
 // Fades the first `fadeIn` and last `fadeOut` seconds of `b` so that it starts
 // and ends at rest, without a click.
 void fade(Buffer& b, double fadeIn, double fadeOut)
@@ -124,24 +118,49 @@ void fade(Buffer& b, double fadeIn, double fadeOut)
         b[b.size() - 1 - i] *= rampUp(seconds(i), fadeOut);
 }
 
-// Scales the channels together so that the largest magnitude is `peak`
-// (well below full scale, so nothing clips), then fades them in and out.
-void finish(std::vector<Buffer*> channels, double peak, double fadeIn, double fadeOut)
+// How loud each sound is made, in LUFS (integrated loudness, see
+// loudness.h). The sounds of play sit within 2 LU of each other: the chime of
+// a right total and the leaderboard's fanfare at -19, the buzz of a wrong
+// entry a little softer at -20 (a mistake must never sound louder than a
+// success, and the buzz stays a gentle "try again"), the cart setting off
+// at -21, where the loudest of its wooden clacks still keeps 1 dB below full
+// scale. The arrival click, 30 ms long, is measured over its own length.
+constexpr double kWrongEntryLufs = -20.0;
+constexpr double kRightAnswerLufs = -19.0;
+constexpr double kSetOffLufs = -21.0;
+constexpr double kArrivalLufs = -22.0;
+constexpr double kFanfareLufs = -19.0;
+
+// No sample may come closer to full scale than this (about -1 dBFS), so that
+// the 8-bit and ADPCM encodings never clip.
+constexpr double kMaxPeak = 0.89;
+
+std::vector<std::vector<double>> copyOf(const std::vector<Buffer*>& channels)
 {
-    double top = 0.0;
+    std::vector<std::vector<double>> out;
     for (const Buffer* b : channels)
-        top = std::max(top, peakOf(*b));
-    for (Buffer* b : channels) {
-        if (top > 0.0)
-            for (double& v : *b)
-                v *= peak / top;
-        fade(*b, fadeIn, fadeOut);
-    }
+        out.push_back(*b);
+    return out;
 }
 
-void finish(Buffer& b, double peak, double fadeIn, double fadeOut)
+// Fades the channels in and out, then scales them together so that the
+// sound's integrated loudness is `lufs`.
+void finish(std::vector<Buffer*> channels, double lufs, double fadeIn, double fadeOut)
 {
-    finish(std::vector<Buffer*>{&b}, peak, fadeIn, fadeOut);
+    for (Buffer* b : channels)
+        fade(*b, fadeIn, fadeOut);
+    const double measured = loudness::integrated(copyOf(channels), kRate);
+    if (!std::isfinite(measured))
+        return;
+    const double gain = std::pow(10.0, (lufs - measured) / 20.0);
+    for (Buffer* b : channels)
+        for (double& v : *b)
+            v *= gain;
+}
+
+void finish(Buffer& b, double lufs, double fadeIn, double fadeOut)
+{
+    finish(std::vector<Buffer*>{&b}, lufs, fadeIn, fadeOut);
 }
 
 // ---------------------------------------------------------------- the sounds
@@ -174,7 +193,7 @@ Buffer wrongEntry(std::size_t frames)
             b[first + i] += env * soften.process(buzz);
         }
     }
-    finish(b, 0.4, 0.005, 0.02);
+    finish(b, kWrongEntryLufs, 0.005, 0.02);
     return b;
 }
 
@@ -213,7 +232,7 @@ Buffer rightAnswer(std::size_t frames)
     addBell(b, 0.55, g5, 0.45, 0.7);
     addBell(b, 0.55, e6, 0.6, 0.6);
     addBell(b, 0.58, c6, 0.5, 0.65);
-    finish(b, 0.6, 0.002, 0.25);
+    finish(b, kRightAnswerLufs, 0.002, 0.25);
     return b;
 }
 
@@ -265,7 +284,7 @@ Buffer cartSetsOff(std::size_t frames)
         b[i] += 0.22 * env * (std::sin(phase) + 0.15 * std::sin(2.0 * phase));
     }
 
-    finish(b, 0.7, 0.01, 0.15);
+    finish(b, kSetOffLufs, 0.01, 0.15);
     return b;
 }
 
@@ -290,8 +309,9 @@ std::vector<Buffer> arrivalClick(std::size_t frames)
         }
         channels.push_back(std::move(b));
     }
-    // One gain for both channels keeps their balance.
-    finish({&channels[0], &channels[1]}, 0.5, 0.0005, 0.006);
+    // One gain for both channels keeps their balance. The fade-in is the
+    // shortest that still starts the click without a step.
+    finish({&channels[0], &channels[1]}, kArrivalLufs, 0.002, 0.006);
     return channels;
 }
 
@@ -329,14 +349,25 @@ Buffer fanfare(std::size_t frames)
     // A soft chord under the last note.
     addHorn(b, 0.90, 1.05, c5, 0.35);
     addHorn(b, 0.90, 1.05, e5, 0.3);
-    finish(b, 0.6, 0.003, 0.12);
+    finish(b, kFanfareLufs, 0.003, 0.12);
     return b;
 }
 
 // ---------------------------------------------------------------- writing
 
+// Writes one sound after checking that it keeps clear of full scale, and
+// reports its loudness and peak.
 bool writeWave(const std::string& path, int format, const std::vector<Buffer>& channels)
 {
+    const double top = loudness::peak(channels);
+    std::printf("make_sounds: %s %.1f LUFS, peak %.1f dBFS\n", path.c_str(),
+                loudness::integrated(channels, kRate), 20.0 * std::log10(top));
+    if (top > kMaxPeak) {
+        std::fprintf(stderr, "make_sounds: %s would clip: peak %.3f (at most %.2f)\n", path.c_str(), top,
+                     kMaxPeak);
+        return false;
+    }
+
     const int nch = static_cast<int>(channels.size());
     const std::size_t frames = channels.front().size();
     SF_INFO info{};

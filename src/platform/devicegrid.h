@@ -1,0 +1,54 @@
+// How a picture box's logical pixels fall on the device pixels of a screen
+// that scales (a desktop scaling by 1.25, 1.5, 2 ..., or the --zoom option).
+//
+// The toolkit places a child widget whose top left corner lies at logical
+// point (X, Y) of its window on device pixel (round(X * ratio), round(Y *
+// ratio)), halves rounded up, and lets it cover the device pixels up to
+// round((X + width) * ratio). Every drawing of the game follows the same
+// rounding, counted from the window's corner, so that neighbours meet without
+// a gap or an overlap and a colour band that ends on logical row 225 in one
+// picture ends on the same device row in every other.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <cmath>
+
+namespace vb {
+
+// Device pixel of logical coordinate `v` (counted from the window's corner).
+inline int toDevicePixel(int v, double ratio)
+{
+    return static_cast<int>(std::floor(v * ratio + 0.5));
+}
+
+struct DeviceGrid {
+    double ratio = 1.0;
+    QPoint origin;  // the box's top left corner in its window, logical pixels
+
+    // Device column / row of the box's logical column / row `v`, counted from
+    // the box's first device column / row.
+    int x(int v) const { return toDevicePixel(origin.x() + v, ratio) - toDevicePixel(origin.x(), ratio); }
+    int y(int v) const { return toDevicePixel(origin.y() + v, ratio) - toDevicePixel(origin.y(), ratio); }
+
+    // The device pixels covered by `logical` pixels of the box.
+    QSize size(QSize logical) const { return {x(logical.width()), y(logical.height())}; }
+    QRect rect(const QRect& logical) const
+    {
+        return QRect(QPoint(x(logical.left()), y(logical.top())),
+                     QPoint(x(logical.right() + 1) - 1, y(logical.bottom() + 1) - 1));
+    }
+
+    // The device pixel of the window on which the box's first pixel lies.
+    QPoint deviceOrigin() const
+    {
+        return {toDevicePixel(origin.x(), ratio), toDevicePixel(origin.y(), ratio)};
+    }
+
+    bool operator==(const DeviceGrid& other) const { return ratio == other.ratio && origin == other.origin; }
+    bool operator!=(const DeviceGrid& other) const { return !(*this == other); }
+};
+
+}  // namespace vb

@@ -3,6 +3,9 @@
 #ifndef PELLARO_VERSION
 #error "PELLARO_VERSION must be defined by the build"
 #endif
+#ifndef PELLARO_BOARDS_IN_USER_DATA
+#define PELLARO_BOARDS_IN_USER_DATA 0
+#endif
 
 namespace game {
 
@@ -84,7 +87,14 @@ std::string helpText()
            "  -h, --help     show this help and exit\n"
            "      --version  show the version and exit\n"
            "\n"
-           "The best ten scores of each level are kept in dreb0.tmp and dreb1.tmp.\n";
+#if PELLARO_BOARDS_IN_USER_DATA
+           "The best ten scores of each level are kept in dreb0.tmp and dreb1.tmp in\n"
+           "$XDG_DATA_HOME/pellaro (by default ~/.local/share/pellaro).\n";
+#else
+           "The best ten scores of each level are kept in dreb0.tmp and dreb1.tmp next\n"
+           "to the program when it may write there, otherwise in $XDG_DATA_HOME/pellaro\n"
+           "(by default ~/.local/share/pellaro).\n";
+#endif
 }
 
 std::string versionText()

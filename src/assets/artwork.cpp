@@ -244,7 +244,7 @@ QImage render(const QByteArray& svg, QSize logical, const vb::DeviceGrid& grid, 
                                                      {QStringLiteral("y"), (top + kAim) * toSvgY},
                                                      {QStringLiteral("width"), (right - left) * toSvgX},
                                                      {QStringLiteral("height"), (bottom - top) * toSvgY}});
-                },
+            },
             error);
         if (drawn.isEmpty())
             return {};

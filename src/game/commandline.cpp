@@ -60,6 +60,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
             line.action = CommandLine::Action::ShowVersion;
             return line;
         }
+        if (arg == "--fullscreen" || arg == "-f") {
+            line.fullScreen = true;
+            continue;
+        }
         if (arg == "--zoom" || arg.rfind("--zoom=", 0) == 0) {
             if (arg == "--zoom" && i + 1 == args.size())
                 return fail("option '--zoom' needs a number from 1 to 4");
@@ -80,12 +84,17 @@ std::string helpText()
            "A mental-arithmetic game for young children: add the goods on the scale\n"
            "to the total on the wooden sign and type the new total.\n"
            "\n"
-           "      --zoom N   show the whole game N times larger, equally sharp (N from\n"
-           "                 1 to 4, such as 2 or 1.5), for a big screen or a TV whose\n"
-           "                 desktop does not scale; on a desktop that does, the two\n"
-           "                 multiply\n"
-           "  -h, --help     show this help and exit\n"
-           "      --version  show the version and exit\n"
+           "  -f, --fullscreen  fill the screen with the game, as large as it fits,\n"
+           "                    with the meadow going on around it; F11 switches between\n"
+           "                    full screen and the window at any time. Full screen\n"
+           "                    picks its own size and ignores --zoom, which sets the\n"
+           "                    size of the window only\n"
+           "      --zoom N      show the game's window N times larger, equally sharp (N\n"
+           "                    from 1 to 4, such as 2 or 1.5), for a big screen or a TV\n"
+           "                    whose desktop does not scale; on a desktop that does, the\n"
+           "                    two multiply\n"
+           "  -h, --help        show this help and exit\n"
+           "      --version     show the version and exit\n"
            "\n"
 #if PELLARO_BOARDS_IN_USER_DATA
            "The best ten scores of each level are kept in dreb0.tmp and dreb1.tmp in\n"

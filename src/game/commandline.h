@@ -19,6 +19,10 @@ struct CommandLine {
     // --zoom N: the whole game is shown N times larger (1 to 4, decimals
     // allowed), on top of any scaling the desktop already does.
     double zoom = 1.0;
+    // --fullscreen, -f: the game fills the screen it opens on, at the largest
+    // size that fits; --zoom then sets only the size of the ordinary window
+    // that F11 switches to.
+    bool fullScreen = false;
 };
 
 constexpr double kMinZoom = 1.0;

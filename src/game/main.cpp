@@ -9,6 +9,7 @@
 
 #include "game/commandline.h"
 #include "game/form1.h"
+#include "game/fullscreen.h"
 #include "platform/shutdown.h"
 #include "platform/sound.h"
 
@@ -75,14 +76,20 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(PELLARO_VERSION));
 
     // QApplication has taken out its own options; what is left is ours.
-    if (const int exitCode = answerCommandLine(game::parseCommandLine(argumentsOf(argc, argv))); exitCode >= 0)
+    const game::CommandLine options = game::parseCommandLine(argumentsOf(argc, argv));
+    if (const int exitCode = answerCommandLine(options); exitCode >= 0)
         return exitCode;
 
     int result = 0;
     {
         Form1 form;
         form.Form_Load();
-        form.show();
+        // F11 switches between full screen and the window at any time.
+        game::FullScreen fullScreen(&form);
+        if (options.fullScreen || line.fullScreen)
+            fullScreen.enter();
+        else
+            form.show();
         // Logout, shutdown, Ctrl+C or the window destroyed by another program
         // end the game as its close box does, even while the leaderboard or
         // help window is open.

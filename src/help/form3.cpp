@@ -1,6 +1,7 @@
 #include "help/form3.h"
 
 #include "assets/layouts.h"
+#include "platform/stage.h"
 
 #include <QWidget>
 
@@ -33,7 +34,7 @@ void Form3::Show()
     window_ = window;
     Label1 = assets::buildForm3Layout(window).Label1;
     Form_Load();
-    window->show();
+    vb::showOver(window, mainWindow_);
 }
 
 void Form3::Close()

@@ -3,6 +3,7 @@
 #include "assets/layouts.h"
 #include "assets/soundplayer.h"
 #include "game/form1.h"
+#include "platform/stage.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,7 +54,7 @@ void Form2::Show()
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     Form_Load();
-    window->show();
+    vb::showOver(window, mainWindow_);
     if (Text1->isVisible())
         Text1->setFocus();
 }

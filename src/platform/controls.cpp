@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/stage.h"
 #include "platform/system.h"
 
 namespace vb {
@@ -46,7 +47,7 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 
 DeviceGrid PictureBox::grid() const
 {
-    return {devicePixelRatioF(), mapTo(window(), QPoint(0, 0))};
+    return {deviceRatio(this), mapTo(window(), QPoint(0, 0))};
 }
 
 void PictureBox::setPicture(const QImage& picture)

@@ -1,9 +1,12 @@
 #include "platform/keys.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
+
+#include "platform/stage.h"
 
 namespace platform {
 
@@ -65,13 +68,17 @@ int shiftMask(const QKeyEvent& event)
 KeyPreview::KeyPreview(QWidget* window, Handler handler)
     : QObject(window), window_(window), handler_(std::move(handler))
 {
-    window_->winId();  // make sure the native window exists to watch it
-    window_->windowHandle()->installEventFilter(this);
+    // Keys arrive at the native window that shows the window: its own, or a
+    // full-screen stage's. Watching the application sees both; only the
+    // event as it reaches that native window counts, not its later
+    // deliveries to the focused control.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && enabled_ && window_->isEnabled()) {
+    if (event->type() == QEvent::KeyPress && enabled_ && window_->isEnabled() &&
+        watched->isWindowType() && watched == vb::shownIn(window_)) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!key->isAutoRepeat()) {
             std::int16_t code = static_cast<std::int16_t>(virtualKeyCode(*key));

@@ -8,6 +8,8 @@
 
 #include <xcb/xcb.h>
 
+#include "platform/stage.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -73,12 +75,19 @@ public:
         if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY)
             return false;
         const auto* destroyed = static_cast<const xcb_destroy_notify_event_t*>(message);
-        if (mainWindow_ && mainWindow_->internalWinId() == destroyed->window)
+        if (mainWindow_ && (mainWindow_->internalWinId() == destroyed->window || stageShows(destroyed->window)))
             QMetaObject::invokeMethod(this, &EndWatch::end, Qt::QueuedConnection);
         return false;
     }
 
 private:
+    // True when `window` is the full-screen stage that shows the main window.
+    bool stageShows(xcb_window_t window) const
+    {
+        const vb::Stage* stage = vb::Stage::of(mainWindow_);
+        return stage && stage->internalWinId() == window;
+    }
+
     void signalled()
     {
         char bytes[64];

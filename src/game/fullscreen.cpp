@@ -1,0 +1,158 @@
+#include "game/fullscreen.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QWidget>
+#include <QWindow>
+
+#include "platform/devicegrid.h"
+#include "platform/stage.h"
+
+namespace game {
+
+namespace {
+
+// The scene's bands, by the row where each begins, and their colours.
+constexpr int kGrassRow = 225;
+constexpr int kBandRow = 385;
+constexpr int kStripRow = 395;
+const QColor kSky(142, 207, 245);
+const QColor kGrass(126, 199, 34);
+const QColor kBand(118, 100, 86);
+const QColor kStrip(0, 178, 236);
+
+// The cloud, daisy, tulip and tuft drawn in the scene's manner.
+QSvgRenderer& decorations()
+{
+    static QSvgRenderer renderer(QStringLiteral(":/surround/surround.svg"));
+    return renderer;
+}
+
+// Draws decoration `id` with its top left corner at `corner`, `scale` times
+// its size in the drawing (which is in pixels of the game).
+void decoration(QPainter& p, const QString& id, QPointF corner, double scale)
+{
+    QSvgRenderer& svg = decorations();
+    const QRectF bounds = svg.boundsOnElement(id);
+    if (bounds.isEmpty())
+        return;
+    svg.render(&p, id, QRectF(corner, bounds.size() * scale));
+}
+
+// The decorations of one side of the game, `room` device pixels wide from
+// column `left`.
+void decorateSide(QPainter& p, double left, double room, int top, int grass, int band, double u)
+{
+    if (room < 70 * u)
+        return;
+    const double cloudScale = std::min(u, room * 0.8 / 108);
+    decoration(p, QStringLiteral("cloud"), {left + room / 2 - 54 * cloudScale, top + 40 * u}, cloudScale);
+    if (room > 170 * u)
+        decoration(p, QStringLiteral("cloud"), {left + room * 0.15, top + 130 * u}, cloudScale * 0.7);
+    const QString meadow[] = {QStringLiteral("daisy"), QStringLiteral("tuft"), QStringLiteral("tulip"),
+                              QStringLiteral("daisy"), QStringLiteral("tuft")};
+    const int count = room > 170 * u ? 5 : 3;
+    for (int i = 0; i < count; ++i) {
+        const double x = left + room * (i + 0.5) / count - 6 * u;
+        const double y = grass + (band - grass) * (0.2 + 0.6 * ((i * 7) % count) / count);
+        decoration(p, meadow[i], {x, y}, u * 1.2);
+    }
+}
+
+}  // namespace
+
+void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize screen, double scale)
+{
+    // The bands meet the scene's own on the same device rows.
+    const int grass = game.top() + vb::toDevicePixel(kGrassRow, scale);
+    const int band = game.top() + vb::toDevicePixel(kBandRow, scale);
+    const int strip = game.top() + vb::toDevicePixel(kStripRow, scale);
+    const int left = exposed.left(), width = exposed.width();
+    auto fillRows = [&](int from, int to, const QColor& c) {
+        const QRect rows = QRect(left, from, width, to - from) & exposed;
+        if (!rows.isEmpty())
+            p.fillRect(rows, c);
+    };
+    p.save();
+    p.setClipRegion(QRegion(exposed) - QRegion(game));
+    fillRows(exposed.top(), grass, kSky);
+    fillRows(grass, band, kGrass);
+    fillRows(band, strip, kBand);
+    fillRows(strip, exposed.bottom() + 1, kStrip);
+    p.restore();
+
+    // Clouds and flowers where the game leaves room for them.
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setClipRegion(QRegion(exposed) - QRegion(game));
+    const double u = scale;  // one pixel of the game, in device pixels
+    decorateSide(p, 0, game.left(), game.top(), grass, band, u);
+    decorateSide(p, game.right() + 1, screen.width() - game.right() - 1,
+                 game.top(), grass, band, u);
+    if (game.top() > 60 * u) {
+        const double cloudScale = std::min(u * 1.2, game.top() * 0.6 / 56);
+        decoration(p, QStringLiteral("cloud"), {game.left() + game.width() * 0.08, game.top() * 0.3}, cloudScale);
+        decoration(p, QStringLiteral("cloud"), {game.left() + game.width() * 0.6, game.top() * 0.5},
+                   cloudScale * 0.75);
+    }
+    p.restore();
+}
+
+FullScreen::FullScreen(QWidget* window) : window_(window)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+FullScreen::~FullScreen() = default;
+
+bool FullScreen::isOn() const
+{
+    return stage_ && stage_->isOn();
+}
+
+void FullScreen::enter()
+{
+    if (!window_ || isOn())
+        return;
+    QScreen* screen = window_->screen();
+    if (const QWindow* shown = window_->windowHandle(); shown && window_->isVisible())
+        screen = shown->screen();
+    if (!stage_)
+        stage_ = std::make_unique<vb::Stage>(window_, paintSurround);
+    stage_->enter(screen);
+}
+
+void FullScreen::leave()
+{
+    if (isOn())
+        stage_->leave();
+}
+
+void FullScreen::toggle()
+{
+    if (isOn())
+        leave();
+    else
+        enter();
+}
+
+bool FullScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    // F11 in any of the game's windows, as it reaches the native window.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType()) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F11 && key->modifiers() == Qt::NoModifier) {
+            if (!key->isAutoRepeat())
+                toggle();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace game

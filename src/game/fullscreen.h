@@ -1,0 +1,53 @@
+// The game full screen: the main window drawn as large as the screen allows,
+// in the middle of the screen, with the meadow and the sky going on around
+// it. F11 switches between full screen and the ordinary window at any time;
+// the game under way goes on as it was.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class QPainter;
+class QRect;
+class QSize;
+class QScreen;
+class QWidget;
+
+namespace vb {
+class Stage;
+}
+
+namespace game {
+
+class FullScreen : public QObject {
+    Q_OBJECT
+public:
+    // `window` is the main window; the switch listens for F11 in all the
+    // game's windows.
+    explicit FullScreen(QWidget* window);
+    ~FullScreen() override;
+
+    // Full screen on the screen the window stands on.
+    void enter();
+    void leave();
+    void toggle();
+    bool isOn() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> window_;
+    std::unique_ptr<vb::Stage> stage_;
+};
+
+// Paints what lies around the game on a full screen: the scene's sky, grass,
+// brown band and blue strip carried on to the screen's edges, with a few
+// clouds in the sky. `game` is where the game stands and `scale` its device
+// pixels per logical pixel on a screen `screen` large; `exposed` the part
+// of the screen to paint.
+void paintSurround(QPainter& painter, const QRect& exposed, const QRect& game, QSize screen, double scale);
+
+}  // namespace game

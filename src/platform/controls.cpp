@@ -196,8 +196,13 @@ void PictureBox::resizeEvent(QResizeEvent* event)
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        // Taken, so that the release comes back here also when the window
+        // is shown scaled on a full-screen stage.
         pressed_ = true;
+        event->accept();
+        return;
+    }
     QWidget::mousePressEvent(event);
 }
 

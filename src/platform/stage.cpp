@@ -206,7 +206,7 @@ Stage::Stage(QWidget* window, Backdrop backdrop) : window_(window), backdrop_(st
     setTransformationAnchor(QGraphicsView::NoAnchor);
     setResizeAnchor(QGraphicsView::NoAnchor);
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
-    setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
+    setOptimizationFlags(QGraphicsView::DontAdjustForAntialiasing);
     setCacheMode(QGraphicsView::CacheNone);
     setMouseTracking(true);
     setWindowTitle(window->windowTitle());

@@ -1,0 +1,87 @@
+// Full screen: the scale chosen for common screens, and the main window taken
+// onto the stage and back with a game under way, its pictures drawn at the
+// stage's scale and the windows it opens shown over it.
+#include "gametest.h"
+
+#include <QGraphicsProxyWidget>
+#include <QScreen>
+
+#include "game/fullscreen.h"
+#include "platform/stage.h"
+
+using namespace gametest;
+
+class TestFullScreen : public QObject {
+    Q_OBJECT
+private slots:
+    void scaleFitsTheWholeWindow_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QRect>("game");
+        // 561 x 449 pixels: wider screens are filled from top to bottom, a
+        // portrait one from side to side.
+        QTest::newRow("1024x768") << QSize(1024, 768) << 768.0 / 449 << QRect(32, 0, 960, 768);
+        QTest::newRow("1366x768") << QSize(1366, 768) << 768.0 / 449 << QRect(203, 0, 960, 768);
+        QTest::newRow("1920x1080") << QSize(1920, 1080) << 1080.0 / 449 << QRect(285, 0, 1349, 1080);
+        QTest::newRow("3840x2160") << QSize(3840, 2160) << 2160.0 / 449 << QRect(570, 0, 2699, 2160);
+        QTest::newRow("1080x1920 portrait") << QSize(1080, 1920) << 1080.0 / 561 << QRect(0, 528, 1080, 864);
+    }
+    void scaleFitsTheWholeWindow()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(double, scale);
+        QFETCH(QRect, game);
+        const double s = vb::fitScale(screen, QSize(561, 449));
+        QCOMPARE(s, scale);
+        QCOMPARE(vb::fittedRect(screen, QSize(561, 449), s), game);
+    }
+
+    void aGameGoesOnAndComesBack()
+    {
+        Game g;
+        Form1& f = *g.form;
+        g.startStill();
+        g.arrive(12, Game::unitsDraw(7));
+        g.type(QStringLiteral("1"));
+        const QPoint place = f.pos();
+
+        game::FullScreen full(&f);
+        full.enter();
+        QVERIFY(full.isOn());
+        vb::Stage* stage = vb::Stage::of(&f);
+        QVERIFY(stage);
+        const QSize screen = f.screen()->geometry().size() * stage->devicePixelRatioF();
+        QCOMPARE(stage->scale(), vb::fitScale(screen, f.size()));
+        QVERIFY(stage->scale() > 1.0);
+        // The picture boxes draw at the stage's resolution.
+        QCOMPARE(vb::deviceRatio(f.PicBK), stage->scale());
+        QTRY_VERIFY(f.PicBK->canvas().width() > 450);
+        // Keys reach the game through the stage: "19" is the right total.
+        QCOMPARE(vb::shownIn(&f), stage->windowHandle());
+        QTest::keyClick(stage->windowHandle(), Qt::Key_9);
+        QCOMPARE(f.LabAll->caption(), QStringLiteral("19"));
+        QVERIFY(f.fcount > 0);
+
+        // The help window opens over the game, on the stage.
+        f.Picth_Click();
+        QWidget* help = f.form3()->window();
+        QVERIFY(help);
+        QCOMPARE(vb::Stage::of(help), stage);
+        QVERIFY(!f.isEnabled());
+
+        full.toggle();
+        QVERIFY(!full.isOn());
+        QVERIFY(!f.graphicsProxyWidget() && !help->graphicsProxyWidget());
+        QVERIFY(f.isVisible() && help->isVisible());
+        QCOMPARE(f.pos(), place);
+        QCOMPARE(vb::deviceRatio(f.PicBK), f.devicePixelRatioF());
+        QCOMPARE(f.LabAll->caption(), QStringLiteral("19"));
+        // Closing the help window still gives the main window back.
+        f.form3()->Close();
+        QVERIFY(f.isEnabled());
+    }
+};
+
+QTEST_MAIN(TestFullScreen)
+#include "test_fullscreen.moc"

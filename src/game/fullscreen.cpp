@@ -1,6 +1,8 @@
 #include "game/fullscreen.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -9,6 +11,10 @@
 #include <QSvgRenderer>
 #include <QWidget>
 #include <QWindow>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
 
 #include "platform/devicegrid.h"
 #include "platform/stage.h"
@@ -45,22 +51,24 @@ void decoration(QPainter& p, const QString& id, QPointF corner, double scale)
 }
 
 // The decorations of one side of the game, `room` device pixels wide from
-// column `left`.
-void decorateSide(QPainter& p, double left, double room, int top, int grass, int band, double u)
+// column `left`; `side` 0 or 1 gives each side an arrangement of its own.
+void decorateSide(QPainter& p, int side, double left, double room, int top, int grass, int band, double u)
 {
     if (room < 70 * u)
         return;
     const double cloudScale = std::min(u, room * 0.8 / 108);
-    decoration(p, QStringLiteral("cloud"), {left + room / 2 - 54 * cloudScale, top + 40 * u}, cloudScale);
+    decoration(p, QStringLiteral("cloud"), {left + room / 2 - 54 * cloudScale, top + (40 + 50 * side) * u},
+               cloudScale);
     if (room > 170 * u)
-        decoration(p, QStringLiteral("cloud"), {left + room * 0.15, top + 130 * u}, cloudScale * 0.7);
+        decoration(p, QStringLiteral("cloud"), {left + room * (0.15 + 0.3 * side), top + (150 - 100 * side) * u},
+                   cloudScale * 0.7);
     const QString meadow[] = {QStringLiteral("daisy"), QStringLiteral("tuft"), QStringLiteral("tulip"),
                               QStringLiteral("daisy"), QStringLiteral("tuft")};
     const int count = room > 170 * u ? 5 : 3;
     for (int i = 0; i < count; ++i) {
         const double x = left + room * (i + 0.5) / count - 6 * u;
-        const double y = grass + (band - grass) * (0.2 + 0.6 * ((i * 7) % count) / count);
-        decoration(p, meadow[i], {x, y}, u * 1.2);
+        const double y = grass + (band - grass) * (0.2 + 0.6 * ((i * 7 + side * 2) % count) / count);
+        decoration(p, meadow[(i + 2 * side) % 5], {x, y}, u * 1.2);
     }
 }
 
@@ -91,8 +99,8 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize s
     p.setRenderHint(QPainter::Antialiasing);
     p.setClipRegion(QRegion(exposed) - QRegion(game));
     const double u = scale;  // one pixel of the game, in device pixels
-    decorateSide(p, 0, game.left(), game.top(), grass, band, u);
-    decorateSide(p, game.right() + 1, screen.width() - game.right() - 1,
+    decorateSide(p, 0, 0, game.left(), game.top(), grass, band, u);
+    decorateSide(p, 1, game.right() + 1, screen.width() - game.right() - 1,
                  game.top(), grass, band, u);
     if (game.top() > 60 * u) {
         const double cloudScale = std::min(u * 1.2, game.top() * 0.6 / 56);
@@ -139,6 +147,53 @@ void FullScreen::toggle()
         leave();
     else
         enter();
+}
+
+namespace {
+
+// Stamps the time once the window `shown` has painted after a switch: at the
+// end of the event loop's pass that handled its first paint request.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWindow* shown, std::function<void()> painted) : painted_(std::move(painted))
+    {
+        shown->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Expose) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                painted_();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> painted_;
+};
+
+}  // namespace
+
+void FullScreen::measureSwitching(int times)
+{
+    if (times <= 0) {
+        QCoreApplication::quit();
+        return;
+    }
+    QTimer::singleShot(333, this, [this, times] {
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        toggle();
+        QWindow* shown = vb::shownIn(window_);
+        shown->requestUpdate();
+        new PaintWatch(shown, [this, clock, times] {
+            std::fprintf(stderr, "%s %.1f ms\n", isOn() ? "enter" : "leave", clock->nsecsElapsed() / 1e6);
+            measureSwitching(times - 1);
+        });
+    });
 }
 
 bool FullScreen::eventFilter(QObject* watched, QEvent* event)

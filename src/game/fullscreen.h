@@ -35,6 +35,11 @@ public:
     void toggle();
     bool isOn() const;
 
+    // For the benchmark: switches `times` times, a third of a second apart,
+    // each switch followed by a full redraw of what is then shown, prints
+    // the milliseconds of each to standard error and quits.
+    void measureSwitching(int times);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -90,6 +90,9 @@ int main(int argc, char** argv)
             fullScreen.enter();
         else
             form.show();
+        // scripts/bench_fullscreen.sh: how long switching takes.
+        if (const int times = qEnvironmentVariableIntValue("PELLARO_MEASURE_SWITCHING"); times > 0)
+            fullScreen.measureSwitching(times);
         // Logout, shutdown, Ctrl+C or the window destroyed by another program
         // end the game as its close box does, even while the leaderboard or
         // help window is open.

@@ -21,7 +21,13 @@ double fitScale(QSize screen, QSize window)
 {
     if (window.isEmpty() || screen.isEmpty())
         return 1.0;
-    return std::min(double(screen.width()) / window.width(), double(screen.height()) / window.height());
+    const double largest = std::min(double(screen.width()) / window.width(),
+                                    double(screen.height()) / window.height());
+    // A tenth below at most: at a scale in tenths every move of ten pixels
+    // is a whole number of device pixels, so a picture moved by tens (the
+    // lamb's steps and hops) lands on the device grid as it did before and
+    // is drawn once, not again at every step.
+    return std::max(0.1, std::floor(largest * 10 + 1e-9) / 10);
 }
 
 QRect fittedRect(QSize screen, QSize window, double scale)

@@ -26,7 +26,8 @@ namespace vb {
 
 // Device pixels per logical pixel of a window `window` large that fills as
 // much as it can of a screen `screen` large (both in device pixels): the
-// largest scale, whole or not, at which the whole window fits.
+// largest scale in tenths (2.4, 4.8, whole or not) at which the whole window
+// fits.
 double fitScale(QSize screen, QSize window);
 
 // Where a window `window` large (logical pixels) stands when scaled by

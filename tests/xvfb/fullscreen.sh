@@ -18,15 +18,16 @@ wait_geometry() {
 }
 wait_geometry "$WID" "0,0 1920x1080"
 
-# The game's 561 x 449 pixels scaled by 1080 / 449 are 1349 x 1080 device
-# pixels, centred: columns 285 to 1633. X and Y give a game pixel's place.
-X() { awk -v v="$1" 'BEGIN { printf "%d", 285 + int(v * 1080 / 449 + 0.5) }'; }
-Y() { awk -v v="$1" 'BEGIN { printf "%d", int(v * 1080 / 449 + 0.5) }'; }
+# The game's 561 x 449 pixels scaled by 2.4 are 1346 x 1078 device pixels,
+# centred: columns 287 to 1632, rows 1 to 1078. X and Y give a game pixel's
+# place.
+X() { awk -v v="$1" 'BEGIN { printf "%d", 287 + int(v * 2.4 + 0.5) }'; }
+Y() { awk -v v="$1" 'BEGIN { printf "%d", 1 + int(v * 2.4 + 0.5) }'; }
 NAVY="0,0,128"; GRASS="126,199,34"
 # The navy panel ends on the game's last column; the meadow goes on beside it.
-wait_pixel "$WID" 1633 800 "$NAVY" 10
-[ "$(pixel_of "$WID" 1634 800)" = "$GRASS" ] || fail "no meadow right of the game"
-[ "$(pixel_of "$WID" 284 800)" = "$GRASS" ] || fail "no meadow left of the game"
+wait_pixel "$WID" 1632 800 "$NAVY" 10
+[ "$(pixel_of "$WID" 1633 800)" = "$GRASS" ] || fail "no meadow right of the game"
+[ "$(pixel_of "$WID" 286 800)" = "$GRASS" ] || fail "no meadow left of the game"
 # Before a game the time bar's column shows the panel's navy; in a game its
 # first row turns red at the first tick.
 [ "$(pixel_of "$WID" "$(X 454)" "$(Y 1)")" = "$NAVY" ] || fail "the time bar shows before a game"

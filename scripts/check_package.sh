@@ -76,7 +76,8 @@ if ! $AS_ROOT $APT install "$DEB" >"$T/apt.log" 2>&1; then
   $AS_ROOT $APT install "$DEB" >"$T/apt.log" 2>&1 || { cat "$T/apt.log"; fail "apt-get install"; }
 fi
 dpkg-query -L pellaro >"$T/files"
-EXEC=$(sed -n 's/^Exec=//p' "/usr/share/applications/$APP_ID.desktop")
+# The entry's own command (its actions, such as full screen, have theirs).
+EXEC=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "/usr/share/applications/$APP_ID.desktop")
 
 step "play as a new ordinary user, from the menu entry's command"
 PLAYER=pellaro-player-$$

@@ -14,6 +14,7 @@ PLAY_PACKAGES="
   libgl-dev libxkbcommon-dev libxcb1-dev
   libsdl2-dev libsndfile1-dev
   fonts-arphic-uming
+  libqt6sql6-sqlite
 "
 # Making the Debian package (dpkg-shlibdeps; CPack finds programs with file).
 PACKAGE_PACKAGES="$PLAY_PACKAGES dpkg-dev file"

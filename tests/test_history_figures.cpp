@@ -414,7 +414,8 @@ private slots:
         QVERIFY(QDir(third.path()).mkdir(QLatin1String(kAnswersCsvName)));
         error.clear();
         QVERIFY(!exportCsv(games, third.path(), &error));
-        QVERIFY2(error.contains(QLatin1String(kAnswersCsvName)), qPrintable(error));
+        QVERIFY2(error.contains(QLatin1String(kAnswersCsvName)) && error.contains(QString::fromUtf8("同名的文件夹")),
+                 qPrintable(error));
         QCOMPARE(QDir(third.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
                  QStringList({QLatin1String(kAnswersCsvName)}));
     }

@@ -141,12 +141,10 @@ private slots:
         };
         const std::vector<DayValue> m = medianSecondsPerDay(all(games));
         QCOMPARE(m.size(), std::size_t(2));
-        QCOMPARE(m[0].day, QDate(2026, 12, 5));
+        QVERIFY(m[0].day == QDate(2026, 12, 5) && m[0].count == 3);
         QCOMPARE(m[0].value, 2.0);  // 1, 2, 3 s; the walking 0 is no sum
-        QCOMPARE(m[0].count, 3);
-        QCOMPARE(m[1].day, QDate(2026, 12, 6));
+        QVERIFY(m[1].day == QDate(2026, 12, 6) && m[1].count == 4);
         QCOMPARE(m[1].value, 2.75);  // 1, 2.5, 3, 4 s: mean of the middle two
-        QCOMPARE(m[1].count, 4);
     }
 
     void accuracyCountsWalkingDigits()
@@ -174,10 +172,8 @@ private slots:
         };
         const std::vector<CalendarDay> c = calendarDays(games, QDate(2026, 12, 7), kToday);
         QCOMPARE(c.size(), std::size_t(2));
-        QCOMPARE(c[0].day, QDate(2026, 12, 7));
+        QVERIFY(c[0].day == QDate(2026, 12, 7) && c[0].games == 2 && c[0].bestScore == 900);
         QCOMPARE(c[0].minutes, 4.0);
-        QCOMPARE(c[0].games, 2);
-        QCOMPARE(c[0].bestScore, 900);
         QCOMPARE(c[1].minutes, 0.5);
         QCOMPARE(calendarDays(games, QDate(), QDate()).size(), std::size_t(3));
     }
@@ -217,19 +213,15 @@ private slots:
         // 20 easy sums at 2.0 s, 10 carries with 8 at 6.2 s, 10 sums with 4
         // at 2.1 s of which 4 drew a wrong entry, 4 carries with 1 (too
         // few to be named).
-        std::vector<L> loads = same(20, 2, 10, 200);
-        for (const L& l : same(10, 8, 5, 620))
-            loads.push_back(l);
-        for (const L& l : same(10, 4, 1, 210, 4))
-            loads.push_back(l);
-        for (const L& l : same(4, 1, 9, 900))
-            loads.push_back(l);
+        std::vector<L> loads;
+        for (const std::vector<L>& part : {same(20, 2, 10, 200), same(10, 8, 5, 620), same(10, 4, 1, 210, 4),
+                                           same(4, 1, 9, 900)})
+            loads.insert(loads.end(), part.begin(), part.end());
         const std::vector<Game> games = {game(1, at("2026-12-07T08:00:00"), 0, 0, loads)};
 
         const std::vector<HardSum> h = hardSums(all(games));
         QCOMPARE(h.size(), std::size_t(3));
         QCOMPARE(h[0].name, QString::fromUtf8("进位加 8、9"));
-        QCOMPARE(h[0].crossesTen, true);
         QCOMPARE(h[0].loads, 10);
         QCOMPARE(h[0].medianSeconds, 6.2);
         QCOMPARE(h[1].name, QString::fromUtf8("不进位加 4、5"));
@@ -262,13 +254,10 @@ private slots:
         // A steady rise is followed to its newest game, not pulled back.
         const std::vector<ScorePoint> r = scorePoints(all(rising));
         QVERIFY(std::abs(r.back().trend - 390) < 1);
-        QVERIFY(std::abs(r.front().trend - 0) < 1);
         // Ups and downs are smoothed away.
         const std::vector<ScorePoint> z = scorePoints(all(zigzag));
-        for (std::size_t i = 0; i < z.size(); ++i) {
-            QCOMPARE(z[i].score, i % 2 ? 300.0 : 100.0);
-            QVERIFY2(std::abs(z[i].trend - 200) < 25, qPrintable(QString::number(z[i].trend)));
-        }
+        for (const ScorePoint& p : z)
+            QVERIFY2(std::abs(p.trend - 200) < 25, qPrintable(QString::number(p.trend)));
 
         const std::vector<Game> one = {game(1, at("2026-12-01T08:00:00"), 0, 4321)};
         const std::vector<ScorePoint> p1 = scorePoints(all(one));
@@ -312,9 +301,7 @@ private slots:
         QVERIFY(hardSums(sel).empty());
         QVERIFY(hardSumSentences(sel).empty());
         const Summary s = summary(sel, none, kToday);
-        QCOMPARE(s.games, 0);
-        QCOMPARE(s.minutes, 0.0);
-        QCOMPARE(s.bestScore, 0);
+        QVERIFY(s.games == 0 && s.minutes == 0 && s.bestScore == 0);
         QCOMPARE(summaryText(s), QString::fromUtf8("这段时间没有玩过"));
         // A game without loads has no per-day values either.
         const std::vector<Game> bare = {game(1, at("2026-12-07T08:00:00"), 0, 0)};

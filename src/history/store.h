@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "history/records.h"
@@ -26,6 +28,14 @@ public:
         Failed,    // cannot be opened or made at all (folder not writable, ...)
     };
 
+    // The layout of the tables this version writes, kept in the file as
+    // SQLite's user_version. Older files are brought up to it when opened;
+    // a file with a higher number is left as it is (state TooNew).
+    static constexpr int kSchemaVersion = 1;
+    // How long a write waits for another copy of the game to finish its own
+    // before giving up, unless setBusyTimeout() says otherwise.
+    static constexpr int kDefaultBusyTimeoutMs = 10000;
+
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
     static QString defaultPath();
 
@@ -34,10 +44,17 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
+    // How long to wait for a file another program holds; takes effect at
+    // the next open().
+    void setBusyTimeout(int ms) { busyTimeoutMs_ = ms; }
+
     // Opens the file, making it (and its folder) when missing and upgrading
     // an older schema; true when games can be read (and, in state Ready or
-    // SetAside, written).
+    // SetAside, written). The Store is then used from the thread that
+    // opened it (each Store has a connection of its own).
     bool open();
+    // Whether addGame() can keep games (state Ready or SetAside).
+    bool writable() const { return writable_; }
     State state() const { return state_; }
     // Where a damaged file was put (state SetAside), else empty.
     QString setAsidePath() const { return setAsidePath_; }
@@ -48,16 +65,39 @@ public:
 
     // Stores one finished game with its loads and entries in one
     // transaction; false (and nothing stored) when it cannot.
+    // In state Locked it first tries to open the file again.
     bool addGame(const Game& game);
+    // The number the last successful addGame() gave its game; 0 before.
+    std::int64_t lastId() const { return lastId_; }
+    // SQLite's words for why the last addGame() failed (for logs, not for
+    // the parents); empty after one that succeeded.
+    QString lastError() const { return lastError_; }
 
     // Every game, oldest first, with its loads in order.
     std::vector<Game> loadAll();
 
 private:
+    struct Statements;
+    enum class Probe;
+
+    Probe probe(int& version);
+    bool openWritable();
+    bool openReadOnly(State state);
+    bool setAside();
+    bool fail(const QString& why);
+    void closeConnection();
+
     QString path_;
     QString connection_;  // the Qt Sql connection's name
     State state_ = State::Closed;
     QString setAsidePath_;
+    QString detail_;      // what went wrong, in words, for problemText()
+    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
+    bool readable_ = false;  // our tables are there to be read
+    bool writable_ = false;
+    std::int64_t lastId_ = 0;
+    QString lastError_;
+    std::unique_ptr<Statements> statements_;  // the prepared inserts
 };
 
 }  // namespace history

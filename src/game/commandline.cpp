@@ -64,6 +64,19 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
             line.fullScreen = true;
             continue;
         }
+        if (arg == "--progress") {
+            line.action = CommandLine::Action::Progress;
+            continue;
+        }
+        if (arg == "--export-history" || arg.rfind("--export-history=", 0) == 0) {
+            if (arg == "--export-history" && i + 1 == args.size())
+                return fail("option '--export-history' needs a folder");
+            line.exportFolder = arg == "--export-history" ? args[++i] : arg.substr(17);
+            if (line.exportFolder.empty())
+                return fail("option '--export-history' needs a folder");
+            line.action = CommandLine::Action::ExportHistory;
+            continue;
+        }
         if (arg == "--zoom" || arg.rfind("--zoom=", 0) == 0) {
             if (arg == "--zoom" && i + 1 == args.size())
                 return fail("option '--zoom' needs a number from 1 to 4");
@@ -93,17 +106,25 @@ std::string helpText()
            "                    from 1 to 4, such as 2 or 1.5), for a big screen or a TV\n"
            "                    whose desktop does not scale; on a desktop that does, the\n"
            "                    two multiply\n"
+           "      --progress    open the parents' window: how the child is doing, from\n"
+           "                    the play history (scores, speed, the sums that are\n"
+           "                    still hard, a practice calendar)\n"
+           "      --export-history DIR\n"
+           "                    write the play history into DIR as two CSV files,\n"
+           "                    pellaro-games.csv and pellaro-answers.csv, and exit\n"
            "  -h, --help        show this help and exit\n"
            "      --version     show the version and exit\n"
            "\n"
 #if PELLARO_BOARDS_IN_USER_DATA
            "The best ten scores of each level are kept in dreb0.tmp and dreb1.tmp in\n"
-           "$XDG_DATA_HOME/pellaro (by default ~/.local/share/pellaro).\n";
+           "$XDG_DATA_HOME/pellaro (by default ~/.local/share/pellaro).\n"
 #else
            "The best ten scores of each level are kept in dreb0.tmp and dreb1.tmp next\n"
            "to the program when it may write there, otherwise in $XDG_DATA_HOME/pellaro\n"
-           "(by default ~/.local/share/pellaro).\n";
+           "(by default ~/.local/share/pellaro).\n"
 #endif
+           "Every game is kept in the play history, $XDG_DATA_HOME/pellaro/history.sqlite,\n"
+           "which --progress shows and --export-history writes out.\n";
 }
 
 std::string versionText()

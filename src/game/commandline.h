@@ -10,6 +10,8 @@ namespace game {
 struct CommandLine {
     enum class Action {
         Play,         // start the game
+        Progress,     // open the parents' window on the play history
+        ExportHistory,  // write the history's CSV files into `exportFolder`, no window
         ShowHelp,     // print helpText() and exit with 0
         ShowVersion,  // print the version and exit with 0
         Fail,         // print `error` and the usage line, exit with 2
@@ -23,6 +25,8 @@ struct CommandLine {
     // size that fits; --zoom then sets only the size of the ordinary window
     // that F11 switches to.
     bool fullScreen = false;
+    // --export-history DIR
+    std::string exportFolder;
 };
 
 constexpr double kMinZoom = 1.0;

@@ -117,11 +117,13 @@ void Form1::closeEvent(QCloseEvent* event)
         form2_->Close();
     if (form3_)
         form3_->Close();
+    recorder.end(history::Ending::Closed, fcount);
     QWidget::closeEvent(event);
 }
 
 void Form1::closeAllWindows()
 {
+    recorder.end(history::Ending::Stopped, fcount);
     // Closing the leaderboard or help window enables this one again.
     if (form2_)
         form2_->Close();
@@ -228,6 +230,7 @@ void Form1::Timer1_Timer()
         expectedTotal = static_cast<std::int16_t>(priorTotal + amount);
         answerTicks = 0;
         Timer3->setEnabled(true);
+        recorder.arrived(amount, priorTotal, expectedTotal);
     }
 }
 
@@ -268,6 +271,7 @@ void Form1::Form_KeyDown(std::int16_t& KeyCode, std::int16_t /*Shift*/)
 void Form1::rightAnswer()
 {
     const std::uint32_t game = gameSerial_;
+    recorder.right(answerTicks);
 
     assets::playSound(soundData, kRightSound);
 
@@ -336,6 +340,7 @@ void Form1::resetScale()
 
 void Form1::wrongEntry()
 {
+    recorder.wrong(LabRes->caption());
     LabRes->setCaption(QString());
 
     --tries;
@@ -354,6 +359,10 @@ void Form1::Pictb_Click()
 {
     ++gameSerial_;
     ++deliverySerial_;
+
+    // A game under way gives way to the new one.
+    recorder.end(history::Ending::Restart, fcount);
+    recorder.start(grade);
 
     fcount = 0;
     LabFc->setCaption(QStringLiteral("0"));
@@ -396,6 +405,7 @@ void Form1::Picth_Click()
     ++deliverySerial_;
 
     setEnabled(false);
+    recorder.end(history::Ending::Help, fcount);
 
     Timer1->setEnabled(false);
     Timer2->setEnabled(false);
@@ -415,8 +425,10 @@ void Form1::Pictl_Click()
         grade = 0;
         showPicture(Pictl, kLevel0Button);
     }
-    if (playing)
+    if (playing) {
+        recorder.end(history::Ending::Level, fcount);
         Pictb_Click();
+    }
 }
 
 // ----------------------------------------------------- time limit, game end
@@ -434,6 +446,7 @@ void Form1::endGame()
 {
     ++gameSerial_;
     ++deliverySerial_;
+    recorder.end(tries <= 0 ? history::Ending::Wrong : history::Ending::Time, fcount);
 
     Timer1->setEnabled(false);
     Timer2->setEnabled(false);

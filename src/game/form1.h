@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "history/recorder.h"
 #include "platform/controls.h"
 #include "platform/keys.h"
 
@@ -36,6 +37,9 @@ public:
     std::int32_t answerTicks = 0;     // ticks of the answer clock since the amount showed
     bool startSound = false;          // the next walk tick is the first of a delivery
     QByteArray soundData;             // bytes of the sound last started
+
+    // Keeps each game in the play history for the parents' window.
+    history::Recorder recorder;
 
     // ---- controls (places and looks in the layout)
     vb::PictureBox* PicBK = nullptr;

@@ -1,6 +1,7 @@
 // Pellaro: a mental-arithmetic game for young children.
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -10,6 +11,8 @@
 #include "game/commandline.h"
 #include "game/form1.h"
 #include "game/fullscreen.h"
+#include "history/csvexport.h"
+#include "history/store.h"
 #include "platform/shutdown.h"
 #include "platform/sound.h"
 
@@ -26,6 +29,8 @@ int answerCommandLine(const game::CommandLine& line)
 {
     switch (line.action) {
     case game::CommandLine::Action::Play:
+    case game::CommandLine::Action::Progress:
+    case game::CommandLine::Action::ExportHistory:
         return -1;
     case game::CommandLine::Action::ShowHelp:
         std::fputs(game::helpText().c_str(), stdout);
@@ -55,6 +60,34 @@ void applyZoom(double zoom)
     qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 12));
 }
 
+// pellaro --export-history DIR: the play history as two CSV files, without
+// a window. The history is only read.
+int exportHistory(const QString& folder)
+{
+    if (!QDir(folder).exists()) {
+        std::fprintf(stderr, "pellaro: there is no folder '%s' to export the play history into\n",
+                     qPrintable(folder));
+        return 1;
+    }
+    history::Store store;
+    if (!store.open()) {
+        std::fprintf(stderr, "pellaro: the play history %s cannot be read: %s\n",
+                     qPrintable(store.path()), qPrintable(store.problemText()));
+        return 1;
+    }
+    const std::vector<history::Game> games = store.loadAll();
+    QString error;
+    if (!history::exportCsv(games, folder, &error)) {
+        std::fprintf(stderr, "pellaro: %s\n", qPrintable(error));
+        return 1;
+    }
+    const QDir dir(folder);
+    std::printf("pellaro: %zu games written to %s and %s\n", games.size(),
+                qPrintable(dir.filePath(QString::fromLatin1(history::kGamesCsvName))),
+                qPrintable(dir.filePath(QString::fromLatin1(history::kAnswersCsvName))));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -64,6 +97,10 @@ int main(int argc, char** argv)
     const game::CommandLine line = game::parseCommandLine(argumentsOf(argc, argv), true);
     if (const int exitCode = answerCommandLine(line); exitCode >= 0)
         return exitCode;
+    if (line.action == game::CommandLine::Action::ExportHistory) {
+        QCoreApplication app(argc, argv);
+        return exportHistory(QString::fromStdString(line.exportFolder));
+    }
     applyZoom(line.zoom);
 
     // Before Qt starts its threads: this sets environment variables.

@@ -30,6 +30,10 @@ until grep -q '^[0-9][0-9]*$' "$dir/display" 2>/dev/null; do
   sleep 0.1
   i=$((i + 1))
 done
+# The game keeps its play history in the user's data folder: a test never
+# writes into the real one.
+XDG_DATA_HOME=${XDG_DATA_HOME:-$dir/data}
+export XDG_DATA_HOME
 DISPLAY=:$(cat "$dir/display")
 export DISPLAY
 status=0

@@ -1,0 +1,104 @@
+#include "history/recorder.h"
+
+#include <QDateTime>
+
+#include <utility>
+
+#include "history/store.h"
+#include "history/writer.h"
+
+namespace history {
+
+Recorder::Recorder(QString path) : path_(std::move(path)) {}
+
+Recorder::~Recorder() = default;
+
+void Recorder::setPath(const QString& path)
+{
+    if (path != path_) {
+        flush();
+        writer_.reset();
+        path_ = path;
+    }
+}
+
+void Recorder::start(int level)
+{
+    game_ = Game();
+    const QDateTime now = QDateTime::currentDateTime();
+    // Local time with its offset, so the day it was played stays the day it
+    // was played wherever the file is read.
+    game_.started = now.toOffsetFromUtc(now.offsetFromUtc());
+    game_.level = level;
+    underWay_ = true;
+    waiting_ = false;
+    gameClock_.start();
+}
+
+void Recorder::arrived(int amount, int priorTotal, int expectedTotal)
+{
+    if (!underWay_)
+        return;
+    Delivery load;
+    load.amount = amount;
+    load.priorTotal = priorTotal;
+    load.expectedTotal = expectedTotal;
+    game_.deliveries.push_back(std::move(load));
+    waiting_ = true;
+    answerClock_.start();
+}
+
+Delivery& Recorder::currentLoad()
+{
+    if (!waiting_) {
+        // Typed while the lamb walks: the game judges it against 0.
+        if (game_.deliveries.empty() || !game_.deliveries.back().whileWalking
+            || game_.deliveries.back().answered()) {
+            Delivery walking;
+            walking.whileWalking = true;
+            game_.deliveries.push_back(std::move(walking));
+        }
+    }
+    return game_.deliveries.back();
+}
+
+void Recorder::right(std::int32_t answerTicks)
+{
+    if (!underWay_)
+        return;
+    const bool onScale = waiting_;
+    Delivery& load = currentLoad();
+    load.answerTicks = answerTicks;
+    load.answerMs = onScale ? static_cast<std::int32_t>(answerClock_.elapsed()) : 0;
+    waiting_ = false;
+}
+
+void Recorder::wrong(const QString& entry)
+{
+    if (!underWay_)
+        return;
+    currentLoad().wrongEntries.push_back(entry);
+}
+
+void Recorder::end(Ending ending, std::int32_t score)
+{
+    if (!underWay_)
+        return;
+    underWay_ = false;
+    waiting_ = false;
+    game_.ending = ending;
+    game_.score = score;
+    game_.durationMs = gameClock_.elapsed();
+    if (!writer_)
+        writer_ = std::make_unique<Writer>(path_.isEmpty() ? Store::defaultPath() : path_);
+    writer_->submit(std::move(game_));
+    game_ = Game();
+}
+
+void Recorder::flush()
+{
+    if (writer_)
+        writer_->flush();
+}
+
+}  // namespace history

@@ -21,7 +21,10 @@ enum class Period {
 };
 
 // The games of `level` (0 or 1) that started within `period` counted back
-// from `today` (local dates), oldest first.
+// from `today`, oldest first. A game's day is the date of `started` in the
+// offset it was recorded with: the day on the family's clock when it was
+// played. Week and Month leave out games without a valid start and games
+// dated after `today` (a clock set wrong); All keeps every game of the level.
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
                                      const QDate& today);
 
@@ -33,7 +36,12 @@ struct ScorePoint {
 };
 // Scores in order, each with a trend that follows the general course and
 // not each game's ups and downs: a weighted average of the neighbouring
-// games, nearer ones counting more.
+// games, nearer ones counting more. The weights fall off as a bell curve
+// over the game index whose width grows with the number of games
+// (max(3, n / 10) games); the average is fitted as a local straight line,
+// so that the trend at the newest games is not pulled back toward older
+// ones. One game's trend is its score; a constant series' trend is the
+// constant; the trend never leaves the range of the scores.
 std::vector<ScorePoint> scorePoints(const std::vector<const Game*>& games);
 
 // One value for one day, for the speed and accuracy plots.
@@ -43,16 +51,19 @@ struct DayValue {
     int count = 0;  // how many answers the value rests on
 };
 // The median time from arrival to the right answer, in seconds (answer
-// clock ticks / 100), per day that had right answers.
+// clock ticks / 100), per day that had right answers. Only real loads: a 0
+// typed while the lamb walked is judged right but is no sum. The median of
+// an even count is the mean of the middle two.
 std::vector<DayValue> medianSecondsPerDay(const std::vector<const Game*>& games);
 // Right answers out of all answers given (right ones and wrong entries,
 // digits typed while the lamb walked included), 0 to 1, per day that had
-// answers.
+// answers. `count` is the number of answers (right plus wrong).
 std::vector<DayValue> accuracyPerDay(const std::vector<const Game*>& games);
 
 // Minutes played per day, over every game of both levels (practice is
 // practice): each game's length counts on the day it started. Days without
-// play are left out; `from` and `to` bound the days kept (inclusive).
+// play are left out; `from` and `to` bound the days kept (inclusive; an
+// invalid date leaves that side open). Oldest day first.
 struct CalendarDay {
     QDate day;
     double minutes = 0;
@@ -79,19 +90,34 @@ std::vector<SumKind> sumKinds(const std::vector<const Game*>& games);
 
 // The hard kinds, coarser, as a sentence can name them: amounts 1-3, 4-5,
 // 6-7, 8-9, 10-19 and 20-29 (the last two only at level 1), each crossing
-// a ten or not.
+// a ten ("进位") or not ("不进位").
 struct HardSum {
-    QString name;            // "凑十加 8 或 9", ...: how a teacher names it
+    QString name;            // "进位加 8、9", "不进位加 10 到 19", ...: how a teacher names it
+    int fromAmount = 0;      // the amounts of the group, inclusive
+    int toAmount = 0;
+    bool crossesTen = false;
     int loads = 0;
-    double medianSeconds = 0;  // of the right answers
+    int answered = 0;          // loads answered right
+    int wrong = 0;             // wrong entries made on them
+    double medianSeconds = 0;  // of the right answers; 0 when none
     double wrongShare = 0;     // wrong entries per load
-    double hardness = 0;       // for ordering: slower and wronger is harder
+    // For ordering: the group's median over the median of all right
+    // answers (1 when either has none), plus twice how much its wrong share
+    // exceeds the share over all loads. 1 is typical; more is harder.
+    double hardness = 0;
 };
-// The groups with at least a few loads, hardest first.
+// The groups with at least kHardSumMinLoads loads, hardest first.
+inline constexpr int kHardSumMinLoads = 5;
 std::vector<HardSum> hardSums(const std::vector<const Game*>& games);
 // Up to three sentences in simplified Chinese naming the hardest groups
-// against the typical speed of all the others, e.g. "凑十加 8 或 9 还比较慢：
-// 6.2 秒，其他题目 2.1 秒". Empty when there is too little to say.
+// against all the other loads, e.g. "进位加 8、9 还比较慢：一般要 6.2 秒，
+// 其他题目 2.1 秒。" or "进位加 8、9 容易出错：每 10 题错 3.0 次，其他题目
+// 0.8 次。" A group is named only when it is clearly harder: its median at
+// least 1.3 times (and half a second more than) the others', or at least 3
+// wrong entries and a wrong share of 0.2 or more that is also at least 1.5
+// times the others' plus 0.05. Empty with fewer than kSentenceMinAnswers
+// loads answered right.
+inline constexpr int kSentenceMinAnswers = 20;
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games);
 
 // The summary line's figures.
@@ -103,7 +129,9 @@ struct Summary {
 };
 Summary summary(const std::vector<const Game*>& selected, const std::vector<Game>& all,
                 const QDate& today);
-// "共 12 局，38 分钟，最高 8450 分，本周玩了 3 天"
+// "共 12 局，38 分钟，最高 8450 分，本周玩了 3 天" (minutes rounded; "不到 1
+// 分钟" for less than half a minute; "本周还没有玩" for no day this week;
+// "这段时间没有玩过" first when no games).
 QString summaryText(const Summary& s);
 
 }  // namespace history

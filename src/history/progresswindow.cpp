@@ -484,7 +484,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     hardColumn->addWidget(card);
     sumKindsChart_ = new Chart(hardSumsPanel_);
     sumKindsChart_->setTitle(QStringLiteral("每种题的用时"),
-                             QStringLiteral("按秤上的数分开：凑十的（如 7+5）和不凑十的（如 3+5）"));
+                             QStringLiteral("按秤上的数分开：要进位的（如 7+5）和不进位的（如 3+5）"));
     sumKindsChart_->setUnit(QStringLiteral("秒"));
     sumKindsChart_->setEmptyText(QStringLiteral("还没有答对的题。"));
     sumKindsChart_->setMinimumHeight(190);
@@ -640,20 +640,31 @@ void ProgressWindow::refresh()
     speedChart_->setEmptyText(QStringLiteral("这段时间还没有答对的题。"));
     speedChart_->setSeries({speedLine, speedDots});
 
-    Chart::Series accuracy{QString(), Chart::Style::Bars, kMeadow, {}};
+    // A bar a day while the bars can be told apart; over a longer span
+    // the days are joined by a line.
+    const bool bars = first.daysTo(today_) < 62;
+    Chart::Series accuracy{QString(), bars ? Chart::Style::Bars : Chart::Style::Line, kMeadow.darker(108), {}};
     for (const DayValue& v : accuracyPerDay(selected))
         accuracy.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
+    std::vector<Chart::Series> accuracySeries{accuracy};
+    if (!bars) {
+        accuracySeries.push_back(accuracy);
+        accuracySeries.back().style = Chart::Style::Points;
+    }
     accuracyChart_->setEmptyText(QStringLiteral("这段时间还没有作答。"));
-    accuracyChart_->setSeries({accuracy});
+    accuracyChart_->setSeries(std::move(accuracySeries));
 
     // The hard sums in words, and the time of each kind in bars.
-    QString sentences;
+    QString rows;
     for (const QString& s : hardSumSentences(selected)) {
-        sentences += QStringLiteral("<p style=\"margin:3px 0\"><span style=\"color:#f76aa8\">●</span> %1</p>")
-                         .arg(s.toHtmlEscaped());
+        // A pink dot before each, the sentence's further lines kept clear of it.
+        rows += QStringLiteral("<tr><td style=\"color:#f76aa8; padding-right:6px\">●</td><td>%1</td></tr>")
+                    .arg(s.toHtmlEscaped());
     }
-    if (sentences.isEmpty())
-        sentences = QStringLiteral("<p style=\"margin:3px 0; color:#6b5f55\">题目还不够多，再玩几局，就能看出哪种题难一点。</p>");
+    const QString sentences =
+        rows.isEmpty()
+            ? QStringLiteral("<p style=\"margin:3px 0; color:#6b5f55\">题目还不够多，再玩几局，就能看出哪种题难一点。</p>")
+            : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>").arg(rows);
     hardSums_->setText(sentences);
 
     const int amounts = level_ == 0 ? 9 : 29;
@@ -661,8 +672,8 @@ void ProgressWindow::refresh()
     for (int a = 1; a <= amounts; ++a)
         names << QString::number(a);
     sumKindsChart_->setCategories(names);
-    Chart::Series plain{QStringLiteral("不凑十"), Chart::Style::Bars, kSky.darker(112), {}};
-    Chart::Series crossing{QStringLiteral("凑十"), Chart::Style::Bars, kPink, {}};
+    Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, kSky.darker(112), {}};
+    Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, kPink, {}};
     for (const SumKind& kind : sumKinds(selected)) {
         if (kind.answered == 0 || kind.amount < 1 || kind.amount > amounts)
             continue;

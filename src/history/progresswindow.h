@@ -1,0 +1,134 @@
+// The parents' window ("家长：学习进度"): how the child's practice goes, from
+// the stored games. A level and a period are chosen at the top; the
+// summary, the score, speed and accuracy charts and the hard sums follow
+// that choice, while the practice calendar always spans every game of the
+// last half year. An export button writes the whole history as two
+// spreadsheet files.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QWidget>
+
+#include <vector>
+
+#include "history/figures.h"
+#include "history/records.h"
+
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+
+namespace history {
+
+class Chart;
+
+// The practice calendar: a square per day, weeks as columns (Monday on
+// top), shaded by the minutes played, with month names above, a legend
+// below and the day's games in a tooltip.
+class CalendarView : public QWidget {
+    Q_OBJECT
+public:
+    // `days` are the days played (calendarDays); the last column is the
+    // week of `today`, and days after `today` are not drawn.
+    CalendarView(const std::vector<CalendarDay>& days, const QDate& today, int weeks, QWidget* parent = nullptr);
+
+    // The Monday of the first column.
+    QDate firstDay() const { return first_; }
+    QDate lastDay() const { return today_; }
+    // Where `day` is drawn; empty when it is not shown.
+    QRectF cellRect(const QDate& day) const;
+    // The day under `pos`, or an invalid date.
+    QDate dayAt(const QPointF& pos) const;
+    // "2026年12月8日 星期二" and the day's games, minutes and best score.
+    QString toolTipFor(const QDate& day) const;
+    // 0 for a day without play, 1 to 5 for more and more minutes.
+    static int shadeOf(double minutes);
+    // Where the legend shows `shade`, and the minutes it stands for.
+    QRectF legendRect(int shade) const;
+    static QString shadeText(int shade);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The grid's geometry for the present width.
+    double pitch() const;
+    QPointF gridOrigin() const;
+
+    std::vector<CalendarDay> days_;  // by day, oldest first
+    QDate today_;
+    QDate first_;
+    int weeks_;
+};
+
+class ProgressWindow : public QWidget {
+    Q_OBJECT
+public:
+    // `games` oldest first (Store::loadAll); `problem` is what the store
+    // could not do (Store::problemText()), shown as a banner when not
+    // empty; `storePath` is where the history is kept, named at the foot.
+    ProgressWindow(std::vector<Game> games, QString problem, QDate today, QString storePath = QString(),
+                   QWidget* parent = nullptr);
+
+    int level() const { return level_; }
+    Period period() const { return period_; }
+    // Each recomputes the figures of the new choice and marks the buttons.
+    void setLevel(int level);
+    void setPeriod(Period period);
+
+    // What the window shows, for tests and the benchmark.
+    const Chart* scoreChart() const { return scoreChart_; }
+    const Chart* speedChart() const { return speedChart_; }
+    const Chart* accuracyChart() const { return accuracyChart_; }
+    const Chart* sumKindsChart() const { return sumKindsChart_; }
+    const CalendarView* calendar() const { return calendar_; }
+    // The friendly text shown in place of the figures; empty while the
+    // figures show.
+    QString emptyText() const;
+    QString summaryLine() const;
+
+    // Writes both spreadsheet files of every game into `folder`; `message`
+    // says where they are, or what went wrong.
+    bool exportTo(const QString& folder, QString* message) const;
+
+private:
+    void refresh();
+    // Shows `headline` and `line` in place of the figures.
+    void showEmpty(const QString& headline, const QString& line);
+    void chooseExportFolder();
+
+    std::vector<Game> games_;
+    QDate today_;
+    int level_ = 0;
+    Period period_ = Period::Month;
+
+    QButtonGroup* levelButtons_ = nullptr;
+    QButtonGroup* periodButtons_ = nullptr;
+    QLabel* summary_ = nullptr;
+    QLabel* empty_ = nullptr;
+    QString emptyMessage_;  // what empty_ says, as plain text
+    QWidget* figures_ = nullptr;  // the three charts, hidden for an empty choice
+    Chart* scoreChart_ = nullptr;
+    Chart* speedChart_ = nullptr;
+    Chart* accuracyChart_ = nullptr;
+    Chart* sumKindsChart_ = nullptr;
+    QWidget* hardSumsPanel_ = nullptr;  // the hard sums' words and bars
+    QLabel* hardSums_ = nullptr;
+    CalendarView* calendar_ = nullptr;
+    QPushButton* exportButton_ = nullptr;
+};
+
+// Opens the history in its usual place (Store::defaultPath()), reads every
+// game and shows the parents' window; runs until it is closed and returns
+// the exit code. A QApplication must exist. With PELLARO_MEASURE_PROGRESS
+// set it prints "progress: open+draw X ms, period switch Y ms" once the
+// window is drawn and the period has been switched once, then quits.
+int showProgressWindow(const QDate& today = QDate::currentDate());
+
+}  // namespace history

@@ -1,0 +1,298 @@
+// The parents' window: what it shows for an empty history and an empty
+// choice, that the charts follow the chosen period, the calendar's
+// tooltip, and the chart's axis ticks.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QHelpEvent>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolTip>
+#include <QtTest>
+
+#include <set>
+
+#include "history/chart.h"
+#include "history/csvexport.h"
+#include "history/progresswindow.h"
+
+using namespace history;
+
+namespace {
+
+const QDate kToday(2026, 12, 8);  // a Tuesday
+
+// A game of `level` started `daysAgo` days before today at 17:00, with a
+// few loads answered in `ticks` each and one wrong entry.
+Game game(int daysAgo, int level, int score, qint64 durationMs = 180000, int ticks = 250)
+{
+    Game g;
+    g.started = QDateTime(kToday.addDays(-daysAgo), QTime(17, 0));
+    g.level = level;
+    g.score = score;
+    g.durationMs = durationMs;
+    g.ending = Ending::Time;
+    int total = 0;
+    for (int amount : {3, 8, 5, 9}) {
+        Delivery d;
+        d.amount = amount;
+        d.priorTotal = total;
+        d.expectedTotal = total + amount;
+        d.answerTicks = ticks;
+        d.answerMs = ticks * 10;
+        if (amount == 8)
+            d.wrongEntries.push_back(QString::number(total + amount + 1));
+        total += amount;
+        g.deliveries.push_back(d);
+    }
+    return g;
+}
+
+// Level 0: three games this week, two 20 days ago, one 100 days ago.
+std::vector<Game> sampleGames()
+{
+    return {game(100, 0, 900), game(20, 0, 1500), game(20, 0, 1700),
+            game(2, 0, 2600),  game(1, 0, 3100),  game(1, 0, 2900)};
+}
+
+bool singleColour(const QImage& image)
+{
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != first)
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+class TestProgressWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dataHome_.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
+    }
+
+    void emptyHistorySaysHowItFills()
+    {
+        const QString path = dataHome_.filePath(QStringLiteral("pellaro/history.sqlite"));
+        ProgressWindow w({}, QString(), kToday, path);
+        w.show();
+        auto* empty = w.findChild<QLabel*>(QStringLiteral("empty"));
+        QVERIFY(empty);
+        QVERIFY(empty->isVisible());
+        QVERIFY(w.emptyText().startsWith(QStringLiteral("还没有记录。")));
+        // No empty axes, no calendar of nothing, nothing to export.
+        QVERIFY(!w.scoreChart()->isVisible());
+        QVERIFY(!w.sumKindsChart()->isVisible());
+        QVERIFY(!w.calendar()->isVisible());
+        QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("export"))->isVisible());
+        // Where the history is kept is still said.
+        auto* storage = w.findChild<QLabel*>(QStringLiteral("storage"));
+        QVERIFY(storage && storage->isVisible());
+        QVERIFY(storage->text().contains(QDir::toNativeSeparators(path)));
+    }
+
+    void problemIsShownAboveEverything()
+    {
+        const QString problem = QStringLiteral("记录文件打不开，这次玩的不会记下来。");
+        ProgressWindow w(sampleGames(), problem, kToday);
+        w.show();
+        auto* banner = w.findChild<QLabel*>(QStringLiteral("problem"));
+        QVERIFY(banner && banner->isVisible());
+        QCOMPARE(banner->text(), problem);
+        ProgressWindow quiet(sampleGames(), QString(), kToday);
+        QVERIFY(!quiet.findChild<QLabel*>(QStringLiteral("problem")));
+    }
+
+    void choiceWithoutGamesNamesTheLevel()
+    {
+        std::vector<Game> games = sampleGames();
+        games.push_back(game(0, 1, 4000));  // the latest game is of level 1
+        ProgressWindow w(games, QString(), kToday);
+        w.show();
+        QCOMPARE(w.level(), 1);
+        QCOMPARE(w.period(), Period::Month);
+        QVERIFY(w.emptyText().isEmpty());
+        QVERIFY(w.scoreChart()->isVisible());
+        QCOMPARE(w.scoreChart()->series(0).points.size(), std::size_t(1));
+
+        w.setLevel(0);
+        QVERIFY(w.emptyText().isEmpty());
+        QCOMPARE(w.scoreChart()->series(0).points.size(), std::size_t(5));
+
+        // A level played only long ago: an empty week names it...
+        std::vector<Game> old = sampleGames();
+        old.push_back(game(40, 1, 4000));
+        ProgressWindow o(old, QString(), kToday);
+        o.show();
+        o.setLevel(1);
+        o.setPeriod(Period::Week);
+        QVERIFY(o.emptyText().contains(QStringLiteral("这段时间没有玩第二关")));
+        QVERIFY(!o.scoreChart()->isVisible());
+        // ...while the calendar of every game stays.
+        QVERIFY(o.calendar()->isVisible());
+        o.setPeriod(Period::All);
+        QVERIFY(o.emptyText().isEmpty());
+        QVERIFY(o.scoreChart()->isVisible());
+    }
+
+    void latestGameLongAgoShowsAllOfIt()
+    {
+        ProgressWindow w({game(100, 0, 900), game(60, 0, 1200)}, QString(), kToday);
+        QCOMPARE(w.period(), Period::All);
+        QCOMPARE(w.scoreChart()->series(0).points.size(), std::size_t(2));
+    }
+
+    void periodDecidesWhatTheChartsHold()
+    {
+        ProgressWindow w(sampleGames(), QString(), kToday);
+        w.show();
+        QCOMPARE(w.level(), 0);
+        QCOMPARE(w.period(), Period::Month);
+        const Chart* score = w.scoreChart();
+        QCOMPARE(score->seriesCount(), 2);  // the games and their trend
+        QCOMPARE(score->series(0).points.size(), std::size_t(5));
+        QCOMPARE(score->series(1).points.size(), std::size_t(5));
+        QCOMPARE(w.accuracyChart()->series(0).points.size(), std::size_t(3));  // three days played
+        const QString monthSummary = w.summaryLine();
+        QVERIFY(monthSummary.contains(QStringLiteral("5 局")));
+
+        w.setPeriod(Period::Week);
+        QCOMPARE(score->series(0).points.size(), std::size_t(3));
+        QCOMPARE(w.accuracyChart()->series(0).points.size(), std::size_t(2));
+        QCOMPARE(w.speedChart()->series(0).points.size(), std::size_t(2));
+        QVERIFY(w.summaryLine().contains(QStringLiteral("3 局")));
+        // The games of the week, oldest first, at their own time.
+        QCOMPARE(score->series(0).points.front().y(), 2600.0);
+        QCOMPARE(score->series(0).points.front().x(),
+                 Chart::xOf(QDateTime(kToday.addDays(-2), QTime(17, 0))));
+
+        w.setPeriod(Period::All);
+        QCOMPARE(score->series(0).points.size(), std::size_t(6));
+        // Choosing by code marks the button as a click would.
+        QAbstractButton* all = nullptr;
+        for (auto* b : w.findChildren<QPushButton*>(QStringLiteral("choice"))) {
+            if (b->text() == QStringLiteral("全部"))
+                all = b;
+        }
+        QVERIFY(all && all->isChecked());
+    }
+
+    void calendarTellsTheDay()
+    {
+        std::vector<Game> games = sampleGames();
+        games.push_back(game(3, 1, 1200, 4 * 60000));
+        games.push_back(game(3, 0, 3400, 3 * 60000 + 30000));
+        ProgressWindow w(games, QString(), kToday);
+        w.resize(960, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const CalendarView* calendar = w.calendar();
+        const QDate day = kToday.addDays(-3);  // Saturday 5 December
+        QCOMPARE(calendar->firstDay().dayOfWeek(), 1);
+        QVERIFY(calendar->firstDay() <= kToday.addDays(-7 * 25));
+        const QRectF cell = calendar->cellRect(day);
+        QVERIFY(!cell.isEmpty());
+        QCOMPARE(calendar->dayAt(cell.center()), day);
+        // Days after today are not drawn.
+        QVERIFY(calendar->cellRect(kToday.addDays(1)).isEmpty());
+
+        const QString tip = calendar->toolTipFor(day);
+        QVERIFY2(tip.startsWith(QStringLiteral("2026年12月5日 星期六")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("2 局")), qPrintable(tip));
+        QVERIFY2(tip.contains(QStringLiteral("8 分钟")), qPrintable(tip));  // 7.5 minutes in all
+        QVERIFY2(tip.contains(QStringLiteral("最高 3400 分")), qPrintable(tip));
+        QVERIFY(calendar->toolTipFor(kToday.addDays(-4)).contains(QStringLiteral("没有玩")));
+
+        // Hovering the square shows the same words.
+        auto* view = const_cast<CalendarView*>(calendar);
+        const QPoint at = cell.center().toPoint();
+        QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
+        QApplication::sendEvent(view, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), tip);
+        QToolTip::hideText();
+
+        QCOMPARE(CalendarView::shadeOf(0), 0);
+        QVERIFY(CalendarView::shadeOf(2) < CalendarView::shadeOf(12));
+        QCOMPARE(CalendarView::shadeOf(500), 5);
+    }
+
+    void windowIsDrawn()
+    {
+        ProgressWindow w(sampleGames(), QString(), kToday);
+        w.resize(960, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(!singleColour(w.grab().toImage()));
+        QVERIFY(!singleColour(const_cast<Chart*>(w.scoreChart())->grab().toImage()));
+    }
+
+    void exportSaysWhereOrWhy()
+    {
+        ProgressWindow w(sampleGames(), QString(), kToday);
+        QTemporaryDir folder;
+        QString message;
+        QVERIFY(w.exportTo(folder.path(), &message));
+        QVERIFY(QFile::exists(QDir(folder.path()).filePath(QString::fromLatin1(kGamesCsvName))));
+        QVERIFY(message.contains(QDir::toNativeSeparators(QDir(folder.path()).filePath(QString::fromLatin1(kAnswersCsvName)))));
+        QVERIFY(!w.exportTo(folder.filePath(QStringLiteral("missing")), &message));
+        QVERIFY(message.startsWith(QStringLiteral("没能导出")));
+    }
+
+    void yTicksAreRound_data()
+    {
+        QTest::addColumn<double>("max");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<double>>("ticks");
+        QTest::newRow("scores") << 8450.0 << 5 << QList<double>{0, 2000, 4000, 6000, 8000, 10000};
+        QTest::newRow("seconds") << 1.3 << 4 << QList<double>{0, 0.5, 1, 1.5};
+        QTest::newRow("percent") << 100.0 << 5 << QList<double>{0, 20, 40, 60, 80, 100};
+        QTest::newRow("nothing") << 0.0 << 4 << QList<double>{0, 0.5, 1};
+    }
+    void yTicksAreRound()
+    {
+        QFETCH(double, max);
+        QFETCH(int, count);
+        QFETCH(QList<double>, ticks);
+        const std::vector<double> got = Chart::niceTicks(0, max, count);
+        QCOMPARE(QList<double>(got.begin(), got.end()), ticks);
+    }
+
+    void dateTicksFollowTheSpan()
+    {
+        const QFontMetricsF metrics(songFont(12));
+        // A week, wide: every day, today named.
+        auto week = Chart::dateTicks(kToday.addDays(-6), kToday, 600, metrics);
+        QCOMPARE(week.size(), std::size_t(7));
+        QCOMPARE(week.back().label, QStringLiteral("12月8日"));
+        QCOMPARE(week.back().x, Chart::xOf(kToday) + 0.5);
+        // A month, narrow: Mondays.
+        auto month = Chart::dateTicks(kToday.addDays(-29), kToday, 280, metrics);
+        QVERIFY(month.size() >= 2 && month.size() <= 5);
+        for (const Chart::Tick& t : month)
+            QCOMPARE(QDate::fromJulianDay(static_cast<qint64>(t.x)).dayOfWeek(), 1);
+        // Two years: months or years, the year written.
+        auto years = Chart::dateTicks(QDate(2024, 11, 20), kToday, 280, metrics);
+        QVERIFY(!years.empty());
+        QVERIFY(years.front().label.contains(QStringLiteral("年")));
+        for (std::size_t i = 1; i < years.size(); ++i)
+            QVERIFY(years[i].x > years[i - 1].x);
+        QCOMPARE(QDate::fromJulianDay(static_cast<qint64>(years.front().x)).day(), 1);
+    }
+
+private:
+    QTemporaryDir dataHome_;
+};
+
+QTEST_MAIN(TestProgressWindow)
+#include "test_progress_window.moc"

@@ -12,6 +12,7 @@
 #include "game/form1.h"
 #include "game/fullscreen.h"
 #include "history/csvexport.h"
+#include "history/progresswindow.h"
 #include "history/store.h"
 #include "platform/shutdown.h"
 #include "platform/sound.h"
@@ -116,6 +117,11 @@ int main(int argc, char** argv)
     const game::CommandLine options = game::parseCommandLine(argumentsOf(argc, argv));
     if (const int exitCode = answerCommandLine(options); exitCode >= 0)
         return exitCode;
+
+    // The parents' window opens instead of the game, at the same zoom.
+    if (options.action == game::CommandLine::Action::Progress
+        || line.action == game::CommandLine::Action::Progress)
+        return history::showProgressWindow();
 
     int result = 0;
     {

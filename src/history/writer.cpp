@@ -66,8 +66,9 @@ void Writer::run()
         lock.unlock();
 
         // A file that could not be opened is tried again at the next game:
-        // another copy of the game may have let go of it meanwhile.
-        if (!opened || store.state() == Store::State::Locked)
+        // another copy of the game may have let go of it meanwhile (the
+        // store itself retries a file that was locked once open).
+        if (!opened)
             opened = store.open();
         const bool kept = opened && store.addGame(game);
         if (!kept) {

@@ -30,10 +30,13 @@ until grep -q '^[0-9][0-9]*$' "$dir/display" 2>/dev/null; do
   sleep 0.1
   i=$((i + 1))
 done
-# The game keeps its play history in the user's data folder: a test never
-# writes into the real one.
-XDG_DATA_HOME=${XDG_DATA_HOME:-$dir/data}
-export XDG_DATA_HOME
+# The game keeps its boards and its play history in the user's data folder:
+# a test of the build never writes into the real one. A test of the installed
+# game (INSTALLED=1) plays in the player's own folder, as a player would.
+if [ "${INSTALLED:-0}" != 1 ]; then
+  XDG_DATA_HOME=${XDG_DATA_HOME:-$dir/data}
+  export XDG_DATA_HOME
+fi
 DISPLAY=:$(cat "$dir/display")
 export DISPLAY
 status=0

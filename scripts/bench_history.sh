@@ -1,0 +1,23 @@
+#!/bin/sh
+# The play history at ten years of near-daily play: the file's size, reading
+# it back, keeping one more game, and the parents' window opening, drawing
+# and switching its period on a virtual X server.
+#   scripts/bench_history.sh [build-dir] [runs]
+set -eu
+BUILD=${1:-build}
+RUNS=${2:-5}
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+mkdir -p "$dir/data/pellaro"
+file=$dir/data/pellaro/history.sqlite
+"$BUILD/make_history" "$file" --years 10
+echo "file: $(du -k "$file" | cut -f1) KiB ($(ls -l "$file" | awk '{printf "%.1f", $5 / 1048576}') MB)"
+"$BUILD/make_history" "$file" --measure-load "$RUNS"
+"$BUILD/make_history" "$dir/add.sqlite" --measure-add 200
+here=$(cd "$(dirname "$0")" && pwd)
+i=0
+while [ "$i" -lt "$RUNS" ]; do
+  XDG_DATA_HOME=$dir/data PELLARO_MEASURE_PROGRESS=1 XVFB_SCREEN=1280x900x24 \
+    sh "$here/../tests/xvfb/run.sh" "$BUILD/pellaro" --progress 2>/dev/null
+  i=$((i + 1))
+done

@@ -1,0 +1,258 @@
+// The history file: a game kept whole and read back as it was, and the
+// faults a family's computer brings: a game killed while writing, two
+// copies writing at once, a damaged file, a read-only file and one made by a
+// newer version.
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include "history/store.h"
+
+using history::Store;
+
+namespace {
+
+QByteArray digestOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+history::Game sampleGame()
+{
+    history::Game game;
+    game.started = QDateTime(QDate(2026, 3, 5), QTime(8, 30, 15, 250), Qt::OffsetFromUTC, 8 * 3600);
+    game.level = 1;
+    game.score = 1730;
+    game.ending = history::Ending::Help;
+    game.durationMs = 45210;
+    history::Delivery walking;
+    walking.whileWalking = true;
+    walking.wrongEntries = {QStringLiteral("4")};
+    history::Delivery first;
+    first.amount = 17;
+    first.expectedTotal = 17;
+    first.answerTicks = 230;
+    first.answerMs = 2301;
+    first.wrongEntries = {QStringLiteral("18"), QStringLiteral("2")};
+    history::Delivery unanswered;
+    unanswered.amount = 9;
+    unanswered.priorTotal = 17;
+    unanswered.expectedTotal = 26;
+    game.deliveries = {walking, first, unanswered};
+    return game;
+}
+
+// Runs the history generator on `file` with `args`.
+QProcess* generator(const QString& file, const QStringList& args, QObject* parent)
+{
+    auto* process = new QProcess(parent);
+    process->start(QStringLiteral(MAKE_HISTORY), QStringList{file} + args);
+    return process;
+}
+
+}  // namespace
+
+class TestHistoryStore : public QObject {
+    Q_OBJECT
+private slots:
+    void aGameComesBackAsItWasKept()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("deep/er/history.sqlite"));
+        {
+            Store store(path);
+            QVERIFY(store.open());
+            QVERIFY(store.state() == Store::State::Ready);
+            QVERIFY(store.problemText().isEmpty());
+            QVERIFY(store.addGame(sampleGame()));
+        }
+        Store store(path);
+        QVERIFY(store.open());
+        const std::vector<history::Game> games = store.loadAll();
+        QCOMPARE(games.size(), std::size_t(1));
+        const history::Game& game = games[0];
+        const history::Game want = sampleGame();
+        QCOMPARE(game.started, want.started);
+        QCOMPARE(game.started.offsetFromUtc(), 8 * 3600);
+        QCOMPARE(game.level, 1);
+        QCOMPARE(game.score, 1730);
+        QVERIFY(game.ending == history::Ending::Help);
+        QCOMPARE(game.durationMs, std::int64_t(45210));
+        QCOMPARE(game.deliveries.size(), std::size_t(3));
+        QVERIFY(game.deliveries[0].whileWalking);
+        QCOMPARE(game.deliveries[0].wrongEntries, want.deliveries[0].wrongEntries);
+        QCOMPARE(game.deliveries[1].amount, 17);
+        QCOMPARE(game.deliveries[1].answerTicks, 230);
+        QCOMPARE(game.deliveries[1].answerMs, 2301);
+        QCOMPARE(game.deliveries[1].wrongEntries, want.deliveries[1].wrongEntries);
+        QCOMPARE(game.deliveries[2].priorTotal, 17);
+        QVERIFY(!game.deliveries[2].answered());
+        QCOMPARE(game.deliveries[2].answerMs, -1);
+    }
+
+    // A game killed at any moment of its writes loses at most the game under
+    // way: every game it said was committed is there, whole.
+    void aKilledWriterLosesNothingCommitted()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        QProcess* writer = generator(path, {QStringLiteral("--games"), QStringLiteral("100000"),
+                                            QStringLiteral("--print-ids")},
+                                     this);
+        QVERIFY(writer->waitForStarted());
+        QByteArray printed;
+        while (printed.count('\n') < 200 && writer->state() == QProcess::Running) {
+            writer->waitForReadyRead(1000);
+            printed += writer->readAllStandardOutput();
+        }
+        QVERIFY2(printed.count('\n') >= 200, "the generator stopped before 200 games");
+        writer->kill();  // SIGKILL, in the middle of its writing
+        writer->waitForFinished();
+        printed += writer->readAllStandardOutput();
+
+        Store store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.state() == Store::State::Ready);
+        const std::vector<history::Game> games = store.loadAll();
+        std::map<std::int64_t, std::size_t> loads;
+        for (const history::Game& game : games)
+            loads[game.id] = game.deliveries.size();
+        for (const QByteArray& line : printed.split('\n')) {
+            const QList<QByteArray> fields = line.split(' ');
+            if (fields.size() != 2)
+                continue;
+            const std::int64_t id = fields[0].toLongLong();
+            QVERIFY2(loads.count(id) == 1, line.constData());
+            QCOMPARE(loads[id], std::size_t(fields[1].toULongLong()));
+        }
+        QSqlDatabase check = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        check.setDatabaseName(path);
+        QVERIFY(check.open());
+        {
+            QSqlQuery quick(QStringLiteral("PRAGMA quick_check"), check);
+            QVERIFY(quick.next());
+            QCOMPARE(quick.value(0).toString(), QStringLiteral("ok"));
+        }
+        check.close();
+        check = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    }
+
+    void twoWritersBothKeepTheirGames()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        const QStringList args{QStringLiteral("--games"), QStringLiteral("300")};
+        QProcess* a = generator(path, args, this);
+        QProcess* b = generator(path, args + QStringList{QStringLiteral("--seed"), QStringLiteral("7")}, this);
+        QVERIFY(a->waitForFinished(120000) && b->waitForFinished(120000));
+        QCOMPARE(a->exitCode(), 0);
+        QCOMPARE(b->exitCode(), 0);
+        Store store(path);
+        QVERIFY(store.open());
+        QCOMPARE(store.loadAll().size(), std::size_t(600));
+    }
+
+    // A file that is not a history is set aside untouched, under a name
+    // that says so, and a fresh history keeps the next games.
+    void aDamagedFileIsSetAside()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("SQLite format 3") + QByteArray(4000, '\x5a'));
+        file.close();
+        const QByteArray before = digestOf(path);
+
+        Store store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.state() == Store::State::SetAside);
+        QVERIFY(store.setAsidePath().contains(QStringLiteral("history.sqlite.damaged-")));
+        QCOMPARE(digestOf(store.setAsidePath()), before);
+        QVERIFY(store.problemText().contains(QFileInfo(store.setAsidePath()).fileName()));
+        QVERIFY(store.addGame(sampleGame()));
+        QCOMPARE(store.loadAll().size(), std::size_t(1));
+    }
+
+    // A file made by a newer version is never changed, even by a game.
+    void aFileFromANewerVersionIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        {
+            Store store(path);
+            QVERIFY(store.open());
+            QVERIFY(store.addGame(sampleGame()));
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery(QStringLiteral("PRAGMA journal_mode=DELETE"), db);
+            QSqlQuery(QStringLiteral("PRAGMA user_version = 99"), db);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+        const QByteArray before = digestOf(path);
+
+        Store store(path);
+        store.open();
+        QVERIFY(store.state() == Store::State::TooNew);
+        QVERIFY(!store.problemText().isEmpty());
+        QVERIFY(!store.addGame(sampleGame()));
+        QCOMPARE(digestOf(path), before);
+        QVERIFY(!QFile::exists(path + QStringLiteral(".damaged")));
+    }
+
+    // A read-only file is read, not written, and says why.
+    void aReadOnlyFileIsReadNotWritten()
+    {
+        if (geteuid() == 0)
+            QSKIP("root writes any file whatever its mode");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        {
+            Store store(path);
+            QVERIFY(store.open());
+            QVERIFY(store.addGame(sampleGame()));
+        }
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray before = digestOf(path);
+        Store store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.state() == Store::State::ReadOnly);
+        QVERIFY(!store.problemText().isEmpty());
+        QCOMPARE(store.loadAll().size(), std::size_t(1));
+        QVERIFY(!store.addGame(sampleGame()));
+        QCOMPARE(digestOf(path), before);
+    }
+
+    // No folder can be made where a file stands: nothing opens, nothing is
+    // made, and the parents are told.
+    void aFolderThatCannotBeMade()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Store store(dir.filePath(QStringLiteral("file/history.sqlite")));
+        QVERIFY(!store.open());
+        QVERIFY(store.state() == Store::State::Failed);
+        QVERIFY(!store.problemText().isEmpty());
+        QVERIFY(!store.addGame(sampleGame()));
+    }
+};
+
+QTEST_MAIN(TestHistoryStore)
+#include "test_history_store.moc"

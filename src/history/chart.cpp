@@ -2,11 +2,14 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <unordered_set>
 
 namespace history {
 
@@ -410,7 +413,8 @@ void Chart::paintEvent(QPaintEvent*)
         p.drawText(QRectF(left, plot.bottom() + 5, w, lineHeight), Qt::AlignCenter, t.label);
     }
 
-    // The series: bars first, then lines, then points on top.
+    // The series: bars first, then lines and points in their given order,
+    // so a line given after its dots (a trend) lies on top of them.
     p.save();
     p.setClipRect(plot.adjusted(-5, -5, 5, 1));
     int barSeries = 0;
@@ -432,34 +436,90 @@ void Chart::paintEvent(QPaintEvent*)
         }
         ++barIndex;
     }
-    for (const Series& s : series_) {
-        if (s.style != Style::Line || s.points.size() < 2)
-            continue;
-        QPainterPath path;
-        for (std::size_t i = 0; i < s.points.size(); ++i) {
-            const QPointF at(mapX(s.points[i].x()), mapY(s.points[i].y()));
-            if (i == 0)
-                path.moveTo(at);
-            else
-                path.lineTo(at);
-        }
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(s.color, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(path);
-    }
-    for (const Series& s : series_) {
-        if (s.style != Style::Points)
-            continue;
+    auto drawPoints = [&](const Series& s) {
         // Many dots are drawn smaller and see-through, so the course shows.
         const std::size_t n = s.points.size();
         const double radius = n > 400 ? 1.8 : n > 80 ? 2.5 : 3.5;
         QColor fill = s.color;
         if (n > 80)
             fill.setAlpha(170);
+        if (n > 400) {
+            // So many dots are stamped from one dot drawn once, each put on
+            // whole device pixels, instead of filling thousands of circles.
+            const double ratio = devicePixelRatioF();
+            const int side = static_cast<int>(std::ceil((2 * radius + 2) * ratio));
+            QImage dot(side, side, QImage::Format_ARGB32_Premultiplied);
+            dot.fill(Qt::transparent);
+            {
+                QPainter d(&dot);
+                d.setRenderHint(QPainter::Antialiasing);
+                d.setPen(Qt::NoPen);
+                d.setBrush(fill);
+                d.drawEllipse(QPointF(side / 2.0, side / 2.0), radius * ratio, radius * ratio);
+            }
+            dot.setDevicePixelRatio(ratio);
+            // A dot on a place already stamped would add nothing to see.
+            const double half = side / 2.0;
+            std::unordered_set<std::uint64_t> stamped;
+            for (const QPointF& pt : s.points) {
+                const auto x = static_cast<std::int32_t>(std::lround(mapX(pt.x()) * ratio - half));
+                const auto y = static_cast<std::int32_t>(std::lround(mapY(pt.y()) * ratio - half));
+                if (!stamped.insert(static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32 |
+                                    static_cast<std::uint32_t>(y))
+                         .second)
+                    continue;
+                p.drawImage(QPointF(x / ratio, y / ratio), dot);
+            }
+            return;
+        }
         p.setBrush(fill);
-        p.setPen(n > 400 ? QPen(Qt::NoPen) : QPen(s.color.darker(125), 0.8));
+        p.setPen(QPen(s.color.darker(125), 0.8));
         for (const QPointF& pt : s.points)
             p.drawEllipse(QPointF(mapX(pt.x()), mapY(pt.y())), radius, radius);
+    };
+    for (const Series& s : series_) {
+        if (s.style == Style::Points) {
+            drawPoints(s);
+            continue;
+        }
+        if (s.style != Style::Line || s.points.size() < 2)
+            continue;
+        QPainterPath path;
+        path.moveTo(mapX(s.points.front().x()), mapY(s.points.front().y()));
+        // Years of games put many points in each column of device pixels.
+        // Such a column keeps its first, lowest, highest and last point, in
+        // their order: the line looks the same, and stroking thousands of
+        // tiny round-joined segments would slow the window down.
+        const double columnWidth = 1.0 / devicePixelRatioF();
+        std::size_t i = 1;
+        while (i < s.points.size()) {
+            const double column = std::floor(mapX(s.points[i].x()) / columnWidth);
+            std::size_t end = i + 1;
+            while (end < s.points.size() && std::floor(mapX(s.points[end].x()) / columnWidth) == column)
+                ++end;
+            if (end - i <= 4) {
+                for (; i < end; ++i)
+                    path.lineTo(mapX(s.points[i].x()), mapY(s.points[i].y()));
+                continue;
+            }
+            std::size_t low = i, high = i;
+            for (std::size_t j = i; j < end; ++j) {
+                if (s.points[j].y() < s.points[low].y())
+                    low = j;
+                if (s.points[j].y() > s.points[high].y())
+                    high = j;
+            }
+            std::size_t kept[4] = {i, std::min(low, high), std::max(low, high), end - 1};
+            for (std::size_t k = 0; k < 4; ++k) {
+                if (k > 0 && kept[k] == kept[k - 1])
+                    continue;
+                path.lineTo(mapX(s.points[kept[k]].x()), mapY(s.points[kept[k]].y()));
+            }
+            i = end;
+        }
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(s.color, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(path);
     }
     p.restore();
 }

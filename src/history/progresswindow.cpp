@@ -446,7 +446,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     charts->setContentsMargins(0, 0, 0, 0);
     charts->setSpacing(10);
     scoreChart_ = new Chart(figures_);
-    scoreChart_->setTitle(QStringLiteral("每局得分"), QStringLiteral("圆点是每一局，曲线是大致的走势"));
+    scoreChart_->setTitle(QStringLiteral("每局得分"), QStringLiteral("圆点是玩完的每一局，曲线是大致的走势"));
     scoreChart_->setUnit(QStringLiteral("分"));
     speedChart_ = new Chart(figures_);
     speedChart_->setTitle(QStringLiteral("答题速度"), QStringLiteral("每天答对一题用的时间（中位数），越低越快"));
@@ -621,10 +621,17 @@ void ProgressWindow::refresh()
     for (Chart* chart : {scoreChart_, speedChart_, accuracyChart_})
         chart->setDays(first, today_);
 
-    // Each game's score, and the trend through them.
+    // Each game's score, and the trend through them. Only games played to
+    // their end count: one broken off by the help or level button, a new
+    // start or closing the window stopped at whatever it had, often nothing,
+    // and would pull the trend down for no fault of the child's.
+    std::vector<const Game*> playedOut;
+    for (const Game* game : selected)
+        if (game->ending == Ending::Wrong || game->ending == Ending::Time)
+            playedOut.push_back(game);
     Chart::Series scores{QStringLiteral("每局"), Chart::Style::Points, kPink, {}};
     Chart::Series trend{QStringLiteral("走势"), Chart::Style::Line, kWood, {}};
-    for (const ScorePoint& point : scorePoints(selected)) {
+    for (const ScorePoint& point : scorePoints(playedOut)) {
         const double x = Chart::xOf(point.started);
         scores.points.emplace_back(x, point.score);
         trend.points.emplace_back(x, point.trend);
@@ -640,16 +647,36 @@ void ProgressWindow::refresh()
     speedChart_->setEmptyText(QStringLiteral("这段时间还没有答对的题。"));
     speedChart_->setSeries({speedLine, speedDots});
 
-    // A bar a day while the bars can be told apart; over a longer span
-    // the days are joined by a line.
+    // A bar a day while the bars can be told apart. Over a longer span each
+    // day is a dot, and a line joins the weeks (each week's right answers
+    // out of all its answers), which shows the course where a line through
+    // the days would be a thicket.
     const bool bars = first.daysTo(today_) < 62;
-    Chart::Series accuracy{QString(), bars ? Chart::Style::Bars : Chart::Style::Line, kMeadow.darker(108), {}};
-    for (const DayValue& v : accuracyPerDay(selected))
-        accuracy.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
-    std::vector<Chart::Series> accuracySeries{accuracy};
-    if (!bars) {
-        accuracySeries.push_back(accuracy);
-        accuracySeries.back().style = Chart::Style::Points;
+    const std::vector<DayValue> days = accuracyPerDay(selected);
+    std::vector<Chart::Series> accuracySeries;
+    if (bars) {
+        accuracySeries.push_back({QString(), Chart::Style::Bars, kMeadow.darker(108), {}});
+        for (const DayValue& v : days)
+            accuracySeries.back().points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
+    } else {
+        Chart::Series weeks{QStringLiteral("每周"), Chart::Style::Line, kMeadow.darker(125), {}};
+        Chart::Series dots{QStringLiteral("每天"), Chart::Style::Points, kMeadow, {}};
+        double right = 0;
+        int answers = 0;
+        for (std::size_t i = 0; i < days.size(); ++i) {
+            const DayValue& v = days[i];
+            dots.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
+            right += v.value * v.count;
+            answers += v.count;
+            const QDate monday = v.day.addDays(1 - v.day.dayOfWeek());
+            const bool weekEnds = i + 1 == days.size() || days[i + 1].day >= monday.addDays(7);
+            if (weekEnds && answers > 0) {
+                weeks.points.emplace_back(Chart::xOf(monday) + 3.5, 100 * right / answers);
+                right = 0;
+                answers = 0;
+            }
+        }
+        accuracySeries = {dots, weeks};
     }
     accuracyChart_->setEmptyText(QStringLiteral("这段时间还没有作答。"));
     accuracyChart_->setSeries(std::move(accuracySeries));
@@ -661,9 +688,17 @@ void ProgressWindow::refresh()
         rows += QStringLiteral("<tr><td style=\"color:#f76aa8; padding-right:6px\">●</td><td>%1</td></tr>")
                     .arg(s.toHtmlEscaped());
     }
+    // Without a sentence, either too few sums were answered to tell, or
+    // enough were and none of them stands out.
+    int answered = 0;
+    for (const HardSum& group : hardSums(selected))
+        answered += group.answered;
+    const QString nothingHard = answered >= kSentenceMinAnswers
+                                    ? QStringLiteral("各种题都差不多：没有哪一种明显更慢，也没有哪一种更容易错。")
+                                    : QStringLiteral("题目还不够多，再玩几局，就能看出哪种题难一点。");
     const QString sentences =
         rows.isEmpty()
-            ? QStringLiteral("<p style=\"margin:3px 0; color:#6b5f55\">题目还不够多，再玩几局，就能看出哪种题难一点。</p>")
+            ? QStringLiteral("<p style=\"margin:3px 0; color:#6b5f55\">%1</p>").arg(nothingHard)
             : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>").arg(rows);
     hardSums_->setText(sentences);
 

@@ -129,8 +129,10 @@ public:
             double seconds = 1.6 + 4.4 * std::exp(-3.5 * growth);
             if (tens > 0)
                 seconds *= 1.2;
+            // Crossing a ten is slower, the more so the larger the amount
+            // (7 + 8 takes longer than 9 + 2).
             if (crossesTen)
-                seconds *= 1.3;
+                seconds *= 1.1 + 0.1 * units;
             const int answerMs = std::max(600, int(std::lround(logNormal(seconds, 0.3) * 1000)));
 
             double wrongChance = 0.08 - 0.055 * growth;

@@ -1,14 +1,17 @@
 #include "history/store.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 #include <QUrl>
 #include <QVariant>
 
@@ -302,9 +305,21 @@ bool Store::open()
     const bool canWrite = folderWritable && (!exists || mayAccess(path_, W_OK));
     if (!canWrite)
         return openReadOnly(State::ReadOnly);
-    if (!openWritable())
-        return false;
-    state_ = setAsideDone ? State::SetAside : State::Ready;
+    // Setting up the file takes it from reading to writing; when two copies
+    // of the game do that at once (both first games ending together on a
+    // new file) SQLite turns one away at once rather than let them wait on
+    // each other for ever. That one steps back and tries again shortly,
+    // within the same patience as for any lock.
+    QDeadlineTimer patience(busyTimeoutMs_);
+    while (!openWritable()) {
+        if (state_ != State::Locked || patience.hasExpired())
+            return false;
+        QThread::msleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(10, 40)));
+    }
+    // A newer copy of the game may have taken the file over meanwhile; it
+    // is then open for reading only and says so.
+    if (state_ != State::TooNew)
+        state_ = setAsideDone ? State::SetAside : State::Ready;
     return true;
 }
 

@@ -3,16 +3,30 @@
 # a scripted player plays. The player reads the digit on the scale from the
 # screen (comparing it with the digit pictures) and types the right totals,
 # so that deliveries, hops and sounds keep coming.
-#   scripts/bench_play.sh [build-dir] [seconds] [ratio]
+#   scripts/bench_play.sh [build-dir] [seconds] [ratio | fullscreen]
 # `ratio` is the device pixel ratio of the screen (as in bench_startup.sh).
+# `fullscreen` plays with --fullscreen on a screen of BENCH_SCREEN pixels
+# (3840x2160 unless set), the game at the scale full screen picks.
 set -eu
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 SECONDS_PLAY=${2:-20}
-RATIO=${3:-1}
+MODE=${3:-1}
+if [ "$MODE" = fullscreen ]; then SCREEN=${BENCH_SCREEN:-3840x2160}; else SCREEN=1920x1200; fi
 [ -x "$BUILD/pellaro" ] || { echo "build the game first (scripts/build.sh)" >&2; exit 1; }
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1200x24" "$0" "$BUILD" "$SECONDS_PLAY" "$RATIO"
+  exec xvfb-run -a -s "-screen 0 ${SCREEN}x24" "$0" "$BUILD" "$SECONDS_PLAY" "$MODE"
+fi
+# Where the game's logical pixel (0,0) lands and how many device pixels one
+# logical pixel takes: full screen centres the 561 x 449 game at the largest
+# scale in tenths that fits.
+X0=0; Y0=0; RATIO=$MODE; OPTIONS=
+if [ "$MODE" = fullscreen ]; then
+  W=${SCREEN%x*}; H=${SCREEN#*x}
+  RATIO=$(awk -v w="$W" -v h="$H" 'BEGIN { s = w / 561; if (h / 449 < s) s = h / 449; printf "%.1f", int(s * 10 + 1e-9) / 10 }')
+  X0=$(awk -v w="$W" -v r="$RATIO" 'BEGIN { printf "%d", (w - int(561 * r + 0.5)) / 2 }')
+  Y0=$(awk -v h="$H" -v r="$RATIO" 'BEGIN { printf "%d", (h - int(449 * r + 0.5)) / 2 }')
+  OPTIONS=--fullscreen
 fi
 . tests/xvfb/common.sh
 # The digit pictures as the screen shows them (render_art writes the 1x
@@ -20,28 +34,30 @@ fi
 DIGITS=$(mktemp -d)
 QT_QPA_PLATFORM=offscreen "$BUILD/render_art" --ratio "$RATIO" src/assets/art "$DIGITS" 2>/dev/null
 EXT=png; [ "$RATIO" = 1 ] && EXT=bmp
-export QT_SCALE_FACTOR="$RATIO"
-start_game "$BUILD/pellaro"
+[ "$MODE" = fullscreen ] || export QT_SCALE_FACTOR="$RATIO"
+start_game "$BUILD/pellaro" $OPTIONS
 trap 'stop_game; rm -rf "$WORK" "$DIGITS"' EXIT
 HZ=$(getconf CLK_TCK)
 
-# Device pixel of logical coordinate $1 (the toolkit's rounding).
-dev() { awk -v v="$1" -v r="$RATIO" 'BEGIN { printf "%d", int(v * r + 0.5) }'; }
+# Device pixel of logical coordinate $1 across and down (the toolkit's rounding).
+devx() { awk -v v="$1" -v r="$RATIO" -v o="$X0" 'BEGIN { printf "%d", o + int(v * r + 0.5) }'; }
+devy() { awk -v v="$1" -v r="$RATIO" -v o="$Y0" 'BEGIN { printf "%d", o + int(v * r + 0.5) }'; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$PID/stat"; }
 rss_mib() { awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$PID/status"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # CPU use in per cent of one core: percent TICKS MILLISECONDS
 percent() { awk -v t="$1" -v ms="$2" -v hz="$HZ" 'BEGIN { printf "%.1f", t / hz * 100000 / ms }'; }
 
+LABEL="ratio $RATIO"; [ "$MODE" = fullscreen ] && LABEL="full screen $SCREEN at $RATIO"
 sleep 1
 t0=$(now_ms); c0=$(cpu_ticks)
 sleep 5
 t1=$(now_ms); c1=$(cpu_ticks)
-echo "ratio $RATIO, idle: CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB"
+echo "$LABEL, idle: CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB"
 
 # The digit shown in the units box of the scale, read from the last
 # screenshot: the digit picture it is closest to.
-UNITS="$(($(dev 294) - $(dev 264)))x$(($(dev 449) - $(dev 399)))+$(dev 264)+$(dev 399)"
+UNITS="$(($(devx 294) - $(devx 264)))x$(($(devy 449) - $(devy 399)))+$(devx 264)+$(devy 399)"
 units_on_scale() {
   convert "$WORK/shot.png" -crop "$UNITS" +repage "$WORK/units.png"
   for d in 0 1 2 3 4 5 6 7 8 9; do
@@ -49,8 +65,8 @@ units_on_scale() {
   done | sort -n | head -n 1 | awk '{print $2}'
 }
 
-SIGNAL_X=$(dev 260); SIGNAL_Y=$(dev 390)
-xdotool mousemove --window "$WID" "$(dev 505)" "$(dev 160)" click 1
+SIGNAL_X=$(devx 260); SIGNAL_Y=$(devy 390)
+xdotool mousemove --window "$WID" "$(devx 505)" "$(devy 160)" click 1
 t0=$(now_ms); c0=$(cpu_ticks); peak=0
 total=0; answers=0
 end=$((t0 + SECONDS_PLAY * 1000))
@@ -65,4 +81,4 @@ while [ "$(now_ms)" -lt "$end" ]; do
   r=$(awk '/VmRSS/ {print $2}' "/proc/$PID/status"); [ "$r" -gt "$peak" ] && peak=$r
 done
 t1=$(now_ms); c1=$(cpu_ticks)
-echo "ratio $RATIO, playing: $answers right answers in $(( (t1 - t0) / 1000 )) s, CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB (peak $((peak / 1024)) MiB)"
+echo "$LABEL, playing: $answers right answers in $(( (t1 - t0) / 1000 )) s, CPU $(percent $((c1 - c0)) $((t1 - t0)))% of one core, resident $(rss_mib) MiB (peak $((peak / 1024)) MiB)"

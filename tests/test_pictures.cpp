@@ -389,6 +389,7 @@ private slots:
         QVERIFY2(magenta > 40, qPrintable(QString::number(magenta)));
         QVERIFY2(outline * 10 >= edge * 9, qPrintable(QStringLiteral("%1 of %2").arg(outline).arg(edge)));
     }
+
     // ------------------------------------------------ screens that scale
 
     void drawnFromTheSourceAtEveryRatio()

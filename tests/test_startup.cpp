@@ -1,6 +1,7 @@
 // The main window after start-up, and the layouts of the other two windows.
 #include "gametest.h"
 
+#include "assets/catalogue.h"
 #include "assets/layouts.h"
 
 #include <QLineEdit>
@@ -28,6 +29,28 @@ private slots:
         QCOMPARE(f.grade, std::int16_t(0));
         QCOMPARE(f.fcount, 0);
         QCOMPARE(f.sPath, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+    }
+
+    // The window's icon: the program icon itself at 32, and at each larger
+    // or smaller size a picture drawn for it, not a blown-up 32.
+    void windowIconAtEverySize()
+    {
+        Game g;
+        const QIcon icon = g.form->windowIcon();
+        const QImage small = assets::programIcon().convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32), small);
+        for (const int side : {16, 22, 24, 48, 64, 128, 256}) {
+            QVERIFY2(icon.availableSizes().contains(QSize(side, side)), qPrintable(QString::number(side)));
+            const QImage drawn = icon.pixmap(QSize(side, side)).toImage().convertToFormat(QImage::Format_ARGB32);
+            QCOMPARE(drawn.size(), QSize(side, side));
+            // A drawing at its own size has soft edges; a 1-bit mask scaled
+            // up would have none.
+            int soft = 0;
+            for (int y = 0; y < side; ++y)
+                for (int x = 0; x < side; ++x)
+                    soft += qAlpha(drawn.pixel(x, y)) > 0 && qAlpha(drawn.pixel(x, y)) < 255;
+            QVERIFY2(soft >= side / 4, qPrintable(QStringLiteral("%1: %2 soft pixels").arg(side).arg(soft)));
+        }
     }
 
     void scene()

@@ -2,6 +2,7 @@
 
 #include <QCache>
 #include <QFile>
+#include <QPixmap>
 #include <QtGlobal>
 
 #include <map>
@@ -136,6 +137,20 @@ QByteArray LoadResData(std::int16_t id, const char* type)
 QImage programIcon()
 {
     return QImage(QStringLiteral(":/pictures/icon.png"));
+}
+
+QIcon windowIcon()
+{
+    QIcon icon;
+    const QImage small = programIcon();
+    if (!small.isNull())
+        icon.addPixmap(QPixmap::fromImage(small));
+    for (const int side : {16, 22, 24, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/icons/%1x%1/apps/%2.png").arg(side).arg(QStringLiteral(PELLARO_APP_ID));
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(side, side));
+    }
+    return icon;
 }
 
 void setMissingForTest(std::set<int> ids)

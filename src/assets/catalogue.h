@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIcon>
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -36,6 +37,12 @@ QByteArray LoadResData(std::int16_t id, const char* type = "WAV");
 
 // The program icon (32 x 32 with a 1-bit mask).
 QImage programIcon();
+
+// The window's icon at every size a desktop asks for: the program icon at
+// 32 x 32, and the desktop icon's renderings at the hicolor sizes from 16 to
+// 256, so a taskbar or switcher on a scaled screen shows it sharp rather than
+// the 32 x 32 picture blown up. Each size is read when first asked for.
+QIcon windowIcon();
 
 // Test seam: ids listed here load as if they were missing.
 void setMissingForTest(std::set<int> ids);

@@ -79,9 +79,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     connect(Picth, &vb::PictureBox::clicked, this, &Form1::Picth_Click);
     connect(Pictl, &vb::PictureBox::clicked, this, &Form1::Pictl_Click);
 
-    const QImage icon = assets::programIcon();
-    if (!icon.isNull())
-        setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    setWindowIcon(assets::windowIcon());
 
     keyPreview = new platform::KeyPreview(
         this, [this](std::int16_t& keyCode, std::int16_t shift) { Form_KeyDown(keyCode, shift); });

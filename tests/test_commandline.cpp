@@ -1,4 +1,5 @@
-// The command line: --zoom with its number, and what is refused.
+// The command line: --zoom with its number, the history's options, and
+// what is refused.
 #include <QtTest>
 
 #include <string>
@@ -56,6 +57,36 @@ private slots:
         QVERIFY(game::helpText().find("--zoom N") != std::string::npos);
         // Help still wins over a zoom given before it.
         QCOMPARE(game::parseCommandLine({"--zoom", "2", "--help"}).action, CommandLine::Action::ShowHelp);
+    }
+
+    // The parents' window and the export without a window.
+    void historyOptions_data()
+    {
+        QTest::addColumn<Args>("args");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("folder");
+        const int progress = int(CommandLine::Action::Progress);
+        const int exportHistory = int(CommandLine::Action::ExportHistory);
+        const int fail = int(CommandLine::Action::Fail);
+        QTest::newRow("progress") << Args{"--progress"} << progress << QString();
+        QTest::newRow("export") << Args{"--export-history", "/tmp/a b"} << exportHistory << "/tmp/a b";
+        QTest::newRow("export with =") << Args{"--export-history=out"} << exportHistory << "out";
+        QTest::newRow("export, no folder") << Args{"--export-history"} << fail << QString();
+        QTest::newRow("export, empty folder") << Args{"--export-history="} << fail << QString();
+    }
+    void historyOptions()
+    {
+        QFETCH(Args, args);
+        QFETCH(int, action);
+        QFETCH(QString, folder);
+        const CommandLine line = game::parseCommandLine(args);
+        QCOMPARE(int(line.action), action);
+        if (line.action == CommandLine::Action::ExportHistory)
+            QCOMPARE(QString::fromStdString(line.exportFolder), folder);
+        if (line.action == CommandLine::Action::Fail)
+            QVERIFY2(line.error.find("--export-history") != std::string::npos, line.error.c_str());
+        for (const char* option : {"--progress", "--export-history DIR"})
+            QVERIFY2(game::helpText().find(option) != std::string::npos, option);
     }
 };
 

@@ -76,6 +76,10 @@ void decorateSide(QPainter& p, int side, double left, double room, int top, int 
 
 void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize screen, double scale)
 {
+    // Most repaints are of the game alone (the lamb's steps, the time bar):
+    // the game covers them, and nothing around it needs drawing again.
+    if (game.contains(exposed))
+        return;
     // The bands meet the scene's own on the same device rows.
     const int grass = game.top() + vb::toDevicePixel(kGrassRow, scale);
     const int band = game.top() + vb::toDevicePixel(kBandRow, scale);

@@ -87,8 +87,10 @@ bool PictureBox::fitCanvas()
     // (resizeEvent), wherever the box stands.
     if (now.ratio == 1.0 && canvasGrid_.ratio == 1.0)
         return false;
-    if (now == canvasGrid_ && canvas_.size() == now.size(size()).expandedTo(QSize(1, 1)))
+    if (now.sameLayout(canvasGrid_) && canvas_.size() == now.size(size()).expandedTo(QSize(1, 1))) {
+        canvasGrid_ = now;
         return false;
+    }
     rebuildCanvas(now);
     return true;
 }
@@ -163,9 +165,36 @@ void PictureBox::paintEvent(QPaintEvent* event)
     const QTransform toDevice = p.deviceTransform();
     const QPointF corner(std::floor(toDevice.dx() + 0.5) - toDevice.dx(),
                          std::floor(toDevice.dy() + 0.5) - toDevice.dy());
-    const QRect exposed = canvasGrid_.rect(r).adjusted(-1, -1, 1, 1) & canvas_.rect();
     p.setWorldTransform(QTransform::fromScale(1.0 / canvasGrid_.ratio, 1.0 / canvasGrid_.ratio));
-    p.drawImage(corner + QPointF(exposed.topLeft()), canvas_, exposed);
+    for (const QRect& part : uncovered(event->region())) {
+        const QRect exposed = canvasGrid_.rect(part).adjusted(-1, -1, 1, 1) & canvas_.rect();
+        p.drawImage(corner + QPointF(exposed.topLeft()), canvas_, exposed);
+    }
+}
+
+QRegion PictureBox::uncovered(const QRegion& region) const
+{
+    // A window on the full-screen stage is painted through the stage, which
+    // paints every box under a repainted area, also where an opaque box
+    // above covers it (the scene under the walking lamb, at the stage's
+    // many device pixels a step). What such boxes cover is left to them;
+    // they paint every pixel of their own.
+    QRegion part = region;
+    auto coveredBy = [&](const QObject* object, QPoint offset) {
+        const auto* box = qobject_cast<const QWidget*>(object);
+        if (box && box != this && !box->isWindow() && box->isVisible() &&
+            box->testAttribute(Qt::WA_OpaquePaintEvent))
+            part -= box->geometry().translated(offset);
+    };
+    for (const QObject* child : children())
+        coveredBy(child, QPoint());
+    if (const QWidget* parent = parentWidget()) {
+        const QObjectList& siblings = parent->children();
+        // Later siblings stand above this box.
+        for (qsizetype i = siblings.indexOf(const_cast<PictureBox*>(this)) + 1; i < siblings.size(); ++i)
+            coveredBy(siblings.at(i), -pos());
+    }
+    return part;
 }
 
 void PictureBox::moveEvent(QMoveEvent* event)

@@ -92,6 +92,9 @@ private:
     // Makes the canvas again for the current grid, drawings included, when
     // it was made for another; true when it did.
     bool fitCanvas();
+    // The part of `region` (this box's pixels) that no opaque box above it
+    // covers.
+    QRegion uncovered(const QRegion& region) const;
     void rebuildCanvas(const DeviceGrid& grid);
     QImage pictureFor(const DeviceGrid& grid) const;
 

@@ -47,6 +47,19 @@ struct DeviceGrid {
         return {toDevicePixel(origin.x(), ratio), toDevicePixel(origin.y(), ratio)};
     }
 
+    // True when the box's pixels fall on the device pixels in the same way
+    // as on `other`, only shifted by whole device pixels: the same ratio, and
+    // a move that is a whole number of device pixels across and down (a step
+    // of ten at 2.4 or 4.8). A canvas drawn for one serves the other.
+    bool sameLayout(const DeviceGrid& other) const
+    {
+        auto whole = [this](int logical) {
+            const double device = logical * ratio;
+            return std::abs(device - std::round(device)) < 1e-6;
+        };
+        return ratio == other.ratio && whole(origin.x() - other.origin.x()) && whole(origin.y() - other.origin.y());
+    }
+
     bool operator==(const DeviceGrid& other) const { return ratio == other.ratio && origin == other.origin; }
     bool operator!=(const DeviceGrid& other) const { return !(*this == other); }
 };

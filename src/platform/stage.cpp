@@ -7,6 +7,7 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPaintEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -139,11 +140,53 @@ private:
     bool pressed_ = false;
 };
 
+// Paints the back of a window on the stage where its opaque boxes leave it
+// showing. The stage paints the window through its proxy, which would fill
+// the whole of each repainted area with the window's colour before the boxes
+// paint over it; at the stage's scale that is millions of pixels a second
+// while the lamb walks.
+class WindowBack : public QObject {
+public:
+    explicit WindowBack(QWidget* window) : QObject(window), window_(window), autoFill_(window->autoFillBackground())
+    {
+        window->setAutoFillBackground(false);
+        window->installEventFilter(this);
+    }
+    ~WindowBack() override
+    {
+        if (window_) {
+            window_->removeEventFilter(this);
+            window_->setAutoFillBackground(autoFill_);
+        }
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::Paint && autoFill_) {
+            QRegion bare = static_cast<QPaintEvent*>(event)->region();
+            for (const QObject* child : window_->children()) {
+                const auto* box = qobject_cast<const QWidget*>(child);
+                if (box && !box->isWindow() && box->isVisible() && box->testAttribute(Qt::WA_OpaquePaintEvent))
+                    bare -= box->geometry();
+            }
+            QPainter p(window_);
+            const QBrush back = window_->palette().brush(window_->backgroundRole());
+            for (const QRect& r : bare)
+                p.fillRect(r, back);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+    bool autoFill_;
+};
+
 // Embeds `window` (hidden first: a window is shown in one place only).
 QGraphicsProxyWidget* embed(QGraphicsScene& scene, QWidget* window)
 {
     const bool quitOnClose = window->testAttribute(Qt::WA_QuitOnClose);
     window->hide();
+    window->setProperty("_stage_back", QVariant::fromValue<QObject*>(new WindowBack(window)));
     auto* proxy = new QGraphicsProxyWidget(nullptr, Qt::Widget);
     proxy->setWidget(window);
     proxy->setWindowFlags(Qt::Widget);
@@ -159,6 +202,8 @@ QGraphicsProxyWidget* embed(QGraphicsScene& scene, QWidget* window)
 void unembed(QGraphicsProxyWidget* proxy, QWidget* window, QPoint place)
 {
     window->hide();
+    delete window->property("_stage_back").value<QObject*>();
+    window->setProperty("_stage_back", QVariant());
     proxy->setWidget(nullptr);
     window->setAttribute(Qt::WA_DontShowOnScreen, false);
     window->setAttribute(Qt::WA_QuitOnClose, window->property("_stage_quitOnClose").toBool());
@@ -214,6 +259,10 @@ Stage::Stage(QWidget* window, Backdrop backdrop) : window_(window), backdrop_(st
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setOptimizationFlags(QGraphicsView::DontAdjustForAntialiasing);
     setCacheMode(QGraphicsView::CacheNone);
+    // The backdrop and the window between them paint every pixel: filling
+    // the view first would only be painted over, a screenful at a time.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setWindowTitle(window->windowTitle());
     setWindowIcon(window->windowIcon());

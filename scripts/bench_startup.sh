@@ -18,9 +18,10 @@ RUNS=${2:-10}
 for tool in pellaro startup_clock bare_window; do
   [ -x "$BUILD/$tool" ] || { echo "build the game first (scripts/build.sh): no $BUILD/$tool" >&2; exit 1; }
 done
-# Always on a virtual X server of its own, whatever display there is.
+# Always on a virtual X server of its own, whatever display there is; one
+# that keeps running between the runs (-noreset), so each finds it warm.
 if [ -z "${PELLARO_BENCH_ON_XVFB:-}" ]; then
-  PELLARO_BENCH_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1920x1200x24 -nolisten tcp" "$0" "$BUILD" "$RUNS"
+  PELLARO_BENCH_ON_XVFB=1 XVFB_SCREEN=1920x1200x24 exec tests/xvfb/run.sh "$0" "$BUILD" "$RUNS"
 fi
 BUILD=$(cd "$BUILD" && pwd)
 WORK=$(mktemp -d)

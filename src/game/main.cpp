@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QTimer>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -141,6 +142,8 @@ int main(int argc, char** argv)
         else
             form.show();
         platform::startupMark("shown");
+        // What the first frame does not need comes once it is on its way.
+        QTimer::singleShot(0, &form, [] { platform::preloadSound(); });
         // scripts/bench_fullscreen.sh: how long switching takes.
         if (const int times = qEnvironmentVariableIntValue("PELLARO_MEASURE_SWITCHING"); times > 0)
             fullScreen.measureSwitching(times);

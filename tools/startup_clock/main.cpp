@@ -108,8 +108,10 @@ int main(int argc, char** argv)
 
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(c)) {
-        std::fputs("startup_clock: cannot open the X display\n", stderr);
+    if (const int error = xcb_connection_has_error(c)) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "startup_clock: cannot open the X display %s (xcb error %d)\n", display ? display : "",
+                     error);
         return 2;
     }
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));

@@ -62,7 +62,7 @@ public:
 
     // What the box shows, child controls left out, in device pixels:
     // grid().size(size()) of them (the logical size at a ratio of 1).
-    const QImage& canvas() const { return canvas_; }
+    const QImage& canvas() const;
 
     // How the box's logical pixels fall on its window's device pixels now.
     DeviceGrid grid() const;
@@ -92,12 +92,17 @@ private:
     // Makes the canvas again for the current grid, drawings included, when
     // it was made for another; true when it did.
     bool fitCanvas();
+    // On a screen that scales, a hidden box's canvas is made when it is
+    // needed (shown, painted or asked for), not each time it changes: its
+    // picture is drawn from its source only then.
     void rebuildCanvas(const DeviceGrid& grid);
+    void makeCanvas(const DeviceGrid& grid) const;
     QImage pictureFor(const DeviceGrid& grid) const;
 
     QImage picture_;
-    QImage canvas_;
-    DeviceGrid canvasGrid_;      // the grid the canvas was made for
+    mutable QImage canvas_;
+    mutable DeviceGrid canvasGrid_;  // the grid the canvas was (or is to be) made for
+    mutable bool canvasDue_ = false; // the canvas is to be made for canvasGrid_
     std::vector<Fill> fills_;    // drawn since the picture or back colour changed
     QColor backColor_{Qt::white};
     bool autoSize_ = false;

@@ -1,45 +1,90 @@
 #!/bin/sh
-# Start-up benchmark: time from starting the program to its main window being
-# shown, and the resident memory once it is up. Runs on a virtual X server.
-#   scripts/bench_startup.sh [build-dir] [runs] [ratio]
-# `ratio` is the device pixel ratio of the screen (1: a plain screen; 2: a
-# desktop scaling by 2, as QT_SCALE_FACTOR sets it); the pictures are then
-# drawn from their sources at that ratio.
+# Start-up benchmark: Pellaro against a bare Qt Widgets window of the same
+# size (tools/startup_clock/bare_window.cpp), in the same run on one virtual
+# X server, runs of the two interleaved. Each run is timed by
+# tools/startup_clock from the fork of the process to the X server's
+# MapNotify of its top-level window. Three cases: a plain screen (device
+# pixel ratio 1), a desktop scaling by 2 (QT_SCALE_FACTOR=2) and full screen
+# (`pellaro --fullscreen` against a bare window shown full screen, ratio 1).
+# Two warm-up runs of each program come first and are not counted. Prints
+# the median and mean of each, the ratio Pellaro / bare, and the resident
+# memory 1 s after the window was mapped (one extra run each).
+#   scripts/bench_startup.sh [build-dir] [runs]
+# PELLARO_MEASURE_STARTUP=1 ./pellaro shows where the game's own time goes.
 set -eu
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 RUNS=${2:-10}
-RATIO=${3:-1}
-[ -x "$BUILD/pellaro" ] || { echo "build the game first (scripts/build.sh)" >&2; exit 1; }
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1200x24" "$0" "$BUILD" "$RUNS" "$RATIO"
+for tool in pellaro startup_clock bare_window; do
+  [ -x "$BUILD/$tool" ] || { echo "build the game first (scripts/build.sh): no $BUILD/$tool" >&2; exit 1; }
+done
+# Always on a virtual X server of its own, whatever display there is; one
+# that keeps running between the runs (-noreset), so each finds it warm.
+if [ -z "${PELLARO_BENCH_ON_XVFB:-}" ]; then
+  PELLARO_BENCH_ON_XVFB=1 XVFB_SCREEN=1920x1200x24 exec tests/xvfb/run.sh "$0" "$BUILD" "$RUNS"
 fi
+BUILD=$(cd "$BUILD" && pwd)
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
-cp "$BUILD/pellaro" "$WORK/"
-export QT_SCALE_FACTOR="$RATIO"
+# The game keeps its boards beside the program: a copy of its own, and a
+# data folder of its own.
+mkdir -p "$WORK/game" "$WORK/data" "$WORK/runtime"
+chmod 700 "$WORK/runtime"
+cp "$BUILD/pellaro" "$WORK/game/"
+export XDG_DATA_HOME="$WORK/data" XDG_RUNTIME_DIR="$WORK/runtime" SDL_AUDIODRIVER=dummy
+unset PELLARO_MEASURE_STARTUP
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-total=0; best=999999; worst=0; rss_total=0
-i=0
-while [ "$i" -lt "$RUNS" ]; do
-  start=$(now_ms)
-  (cd "$WORK" && SDL_AUDIODRIVER=dummy exec ./pellaro) &
-  pid=$!
-  until xdotool search --onlyvisible --name '^Pellaro$' >/dev/null 2>&1; do
-    kill -0 "$pid" 2>/dev/null && [ $(($(now_ms) - start)) -lt 30000 ] ||
-      { echo "the game did not show its window" >&2; exit 1; }
-    sleep 0.005
+# clock FILE RATIO PROGRAM [ARGS]: one timed start, its milliseconds added to FILE.
+clock() {
+  file=$1 ratio=$2; shift 2
+  line=$(cd "$WORK/game" && QT_SCALE_FACTOR=$ratio "$BUILD/startup_clock" -- "$@") ||
+    { echo "$* did not map a window" >&2; exit 1; }
+  echo "${line#map_ms=}" >> "$file"
+}
+
+# memory RATIO PROGRAM [ARGS]: resident KiB 1 s after the window was mapped.
+memory() {
+  ratio=$1; shift
+  line=$(cd "$WORK/game" && QT_SCALE_FACTOR=$ratio "$BUILD/startup_clock" --rss-after 1000 -- "$@")
+  echo "${line#*rss_kib=}"
+}
+
+# stats FILE: "median mean" in ms.
+stats() {
+  sort -n "$1" | awk '{ v[NR] = $1; s += $1 }
+    END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f %.1f", m, s / NR }'
+}
+
+# bench NAME RATIO [PELLARO-ARGS]: the bare window gets --fullscreen too.
+bench() {
+  name=$1 ratio=$2; shift 2
+  : > "$WORK/bare.ms"; : > "$WORK/game.ms"
+  for warm in 1 2; do
+    clock "$WORK/warm.ms" "$ratio" "$BUILD/bare_window" "$@"
+    clock "$WORK/warm.ms" "$ratio" ./pellaro "$@"
   done
-  shown=$(now_ms)
-  sleep 1
-  rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
-  kill -9 "$pid"; wait "$pid" 2>/dev/null || true
-  ms=$((shown - start))
-  total=$((total + ms)); rss_total=$((rss_total + rss))
-  [ "$ms" -lt "$best" ] && best=$ms
-  [ "$ms" -gt "$worst" ] && worst=$ms
-  i=$((i + 1))
-done
-echo "ratio $RATIO: start-up to window shown over $RUNS runs: mean $((total / RUNS)) ms, best $best ms, worst $worst ms"
-echo "ratio $RATIO: resident memory 1 s after start: $((rss_total / RUNS / 1024)) MiB ($((rss_total / RUNS)) KiB)"
+  i=0
+  while [ "$i" -lt "$RUNS" ]; do
+    # Which goes first alternates, so neither always follows the other.
+    if [ $((i % 2)) -eq 0 ]; then
+      clock "$WORK/bare.ms" "$ratio" "$BUILD/bare_window" "$@"
+      clock "$WORK/game.ms" "$ratio" ./pellaro "$@"
+    else
+      clock "$WORK/game.ms" "$ratio" ./pellaro "$@"
+      clock "$WORK/bare.ms" "$ratio" "$BUILD/bare_window" "$@"
+    fi
+    i=$((i + 1))
+  done
+  set -- $(stats "$WORK/bare.ms") $(stats "$WORK/game.ms") "$@"
+  bare_median=$1 bare_mean=$2 game_median=$3 game_mean=$4; shift 4
+  bare_kib=$(memory "$ratio" "$BUILD/bare_window" "$@")
+  game_kib=$(memory "$ratio" ./pellaro "$@")
+  awk -v n="$name" -v r="$RUNS" -v bm="$bare_median" -v ba="$bare_mean" -v gm="$game_median" -v ga="$game_mean" \
+      -v bk="$bare_kib" -v gk="$game_kib" 'BEGIN {
+    printf "%-12s start-up to window mapped, %d runs each: Pellaro median %.1f ms, mean %.1f ms; bare Qt window median %.1f ms, mean %.1f ms; Pellaro / bare: %.2fx (median), %.2fx (mean)\n", n, r, gm, ga, bm, ba, gm / bm, ga / ba
+    printf "%-12s resident memory 1 s after the window was mapped: Pellaro %.1f MiB, bare Qt window %.1f MiB\n", n, gk / 1024, bk / 1024 }'
+}
+
+bench "ratio 1:" 1
+bench "ratio 2:" 2
+bench "full screen:" 1 --fullscreen

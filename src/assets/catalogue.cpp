@@ -5,8 +5,13 @@
 #include <QPixmap>
 #include <QtGlobal>
 
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "assets/artwork.h"
 #include "platform/controls.h"
@@ -32,8 +37,60 @@ struct Source {
     artwork::FlatEdges edges;
 };
 
+// What start-up hands to a thread of its own (prepareStartupPictures): the
+// pictures, and on a screen that scales their renderings, are made there
+// while the window is being built and are then found made. Everything below
+// that more than one thread touches is guarded by `mutex`; a picture or
+// rendering that one thread is making, another waits for instead of making
+// it again.
+struct Shared {
+    std::mutex mutex;
+    std::condition_variable made;
+    std::set<QByteArray> underWay;
+    std::thread worker;
+
+    ~Shared()
+    {
+        if (worker.joinable())
+            worker.join();
+    }
+};
+
+Shared& shared()
+{
+    static Shared s;
+    return s;
+}
+
+// Runs `make` for `key` unless it is made or being made; waits for it when
+// another thread is making it and `wait` is set. `have` tells (under the
+// lock) whether it is made.
+template <typename Have, typename Make>
+void makeOnce(const QByteArray& key, bool wait, Have have, Make make)
+{
+    Shared& s = shared();
+    std::unique_lock<std::mutex> lock(s.mutex);
+    for (;;) {
+        if (have())
+            return;
+        if (!s.underWay.count(key))
+            break;
+        if (!wait)
+            return;
+        s.made.wait(lock);
+    }
+    s.underWay.insert(key);
+    lock.unlock();
+    make();
+    lock.lock();
+    s.underWay.erase(key);
+    s.made.notify_all();
+}
+
 const Source* sourceOf(int id)
 {
+    Shared& s = shared();
+    std::lock_guard<std::mutex> lock(s.mutex);
     static std::map<int, std::unique_ptr<Source>> sources;
     const auto known = sources.find(id);
     if (known != sources.end())
@@ -41,7 +98,7 @@ const Source* sourceOf(int id)
 
     std::unique_ptr<Source>& source = sources[id];
     QStringList errors;
-    const std::map<int, QString> fileOf = artwork::mapSources(QDir(QStringLiteral(":/art")), errors);
+    static const std::map<int, QString> fileOf = artwork::mapSources(QDir(QStringLiteral(":/art")), errors);
     const auto file = fileOf.find(id);
     const QSize size = artwork::pictureSize(id);
     if (file == fileOf.end() || !size.isValid())
@@ -62,6 +119,7 @@ const Source* sourceOf(int id)
 // The renderings made so far, by picture, ratio, device size and where the
 // grid puts the flat areas' edges: all that decides the pixels. The cost is
 // in KiB; 64 MiB holds every picture at a ratio of 3 several times over.
+// Guarded by shared().mutex.
 QCache<QByteArray, QImage>& renderings()
 {
     static QCache<QByteArray, QImage> cache(64 * 1024);
@@ -78,6 +136,57 @@ QByteArray renderingKey(int id, const vb::DeviceGrid& grid, const Source& source
     for (int y : source.edges.ys)
         key += " y" + QByteArray::number(grid.y(y));
     return key;
+}
+
+// The pictures read from the resources, by id; guarded by shared().mutex.
+// A picture never changes, so one read is kept for the rest of the run.
+std::map<int, QImage>& loaded()
+{
+    static std::map<int, QImage> pictures;
+    return pictures;
+}
+
+QImage readPicture(std::int16_t id)
+{
+    const QByteArray key = "bmp " + QByteArray::number(id);
+    makeOnce(key, true, [id] { return loaded().count(id) > 0; }, [id] {
+        QImage picture(QStringLiteral(":/pictures/%1.bmp").arg(id));
+        if (!picture.isNull())
+            picture.setText(kPictureIdKey, QString::number(id));
+        std::lock_guard<std::mutex> lock(shared().mutex);
+        loaded()[id] = picture;
+    });
+    std::lock_guard<std::mutex> lock(shared().mutex);
+    return loaded()[id];
+}
+
+// Makes the rendering of `id` for `grid` unless it is kept or (without
+// `wait`) being made, and returns it (null when it is not made here).
+QImage makeRendering(std::int16_t id, const vb::DeviceGrid& grid, bool wait)
+{
+    const Source* source = sourceOf(id);
+    if (!source)
+        return {};
+    const QByteArray key = renderingKey(id, grid, *source);
+    QImage result;
+    const auto kept = [&] {
+        const QImage* image = renderings().object(key);
+        if (image)
+            result = *image;
+        return image != nullptr;
+    };
+    makeOnce(key, wait, kept, [&] {
+        QString error;
+        const QImage picture = artwork::render(source->svg, source->size, grid, error);
+        if (picture.isNull()) {
+            qWarning("picture %d: %s", id, qPrintable(error));
+            return;
+        }
+        result = picture;
+        std::lock_guard<std::mutex> lock(shared().mutex);
+        renderings().insert(key, new QImage(picture), qMax<qsizetype>(1, picture.sizeInBytes() / 1024));
+    });
+    return result;
 }
 
 // What picture boxes call on a screen that scales.
@@ -98,30 +207,30 @@ QImage LoadResPicture(std::int16_t id)
 
     if (missingIds().count(id))
         return {};
-    QImage picture(QStringLiteral(":/pictures/%1.bmp").arg(id));
-    if (!picture.isNull())
-        picture.setText(kPictureIdKey, QString::number(id));
-    return picture;
+    return readPicture(id);
 }
 
 QImage renderPicture(std::int16_t id, const vb::DeviceGrid& grid)
 {
     if (missingIds().count(id))
         return {};
-    const Source* source = sourceOf(id);
-    if (!source)
-        return {};
-    const QByteArray key = renderingKey(id, grid, *source);
-    if (const QImage* kept = renderings().object(key))
-        return *kept;
-    QString error;
-    const QImage picture = artwork::render(source->svg, source->size, grid, error);
-    if (picture.isNull()) {
-        qWarning("picture %d: %s", id, qPrintable(error));
-        return {};
-    }
-    renderings().insert(key, new QImage(picture), qMax<qsizetype>(1, picture.sizeInBytes() / 1024));
-    return picture;
+    return makeRendering(id, grid, true);
+}
+
+void prepareStartupPictures(std::vector<StartupPicture> pictures)
+{
+    Shared& s = shared();
+    if (pictures.empty() || s.worker.joinable())
+        return;
+    // Made in the order given, while the caller goes on; what the caller
+    // reaches first it makes itself, so the two meet somewhere in the list.
+    s.worker = std::thread([pictures = std::move(pictures)] {
+        for (const StartupPicture& p : pictures) {
+            readPicture(p.id);
+            if (p.grid.ratio != 1.0)
+                makeRendering(p.id, p.grid, false);
+        }
+    });
 }
 
 QByteArray LoadResData(std::int16_t id, const char* type)
@@ -157,5 +266,6 @@ void setMissingForTest(std::set<int> ids)
 {
     missingIds() = std::move(ids);
 }
+
 
 }  // namespace assets

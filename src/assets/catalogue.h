@@ -2,7 +2,8 @@
 //
 // Pictures live at ":/pictures/<id>.bmp" (24-bit, opaque), sounds at
 // ":/sounds/<id>.wav" (complete RIFF WAVE images), the window icon at
-// ":/pictures/icon.png". Every load reads the resource again; nothing is cached.
+// ":/pictures/icon.png". A picture is read from the resources once and kept;
+// sounds and the icon are read again at every load.
 //
 // The pictures' SVG sources live at ":/art/". On a screen that scales (a
 // desktop scaling by 1.25, 1.5, 2 ..., or the --zoom option) a picture box
@@ -17,6 +18,7 @@
 #include <QString>
 #include <cstdint>
 #include <set>
+#include <vector>
 
 #include "platform/devicegrid.h"
 
@@ -30,6 +32,18 @@ QImage LoadResPicture(std::int16_t id);
 // colour areas on whole device pixels. Returns a null image when there is no
 // such picture.
 QImage renderPicture(std::int16_t id, const vb::DeviceGrid& grid);
+
+// A picture the first window shows: with `grid` at a ratio of 1 the picture
+// as loaded, otherwise its rendering for a box at `grid`.
+struct StartupPicture {
+    std::int16_t id;
+    vb::DeviceGrid grid;
+};
+
+// Starts making `pictures` on a thread of its own, in the order given, so that
+// LoadResPicture() and renderPicture() find them made (or wait for the one
+// being made) while start-up goes on. Only the first call does anything.
+void prepareStartupPictures(std::vector<StartupPicture> pictures);
 
 // Loads all bytes of sound `id` of resource type "WAV". Returns an empty array
 // when there is no such sound.

@@ -6,6 +6,7 @@
 #include "help/form3.h"
 #include "leaderboard/boardfolder.h"
 #include "leaderboard/form2.h"
+#include "platform/stage.h"
 #include "platform/system.h"
 
 #include <QCloseEvent>
@@ -54,7 +55,21 @@ constexpr int kTries = 3;
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
+    // The pictures Form_Load shows are read, and on a screen that scales
+    // drawn, on a thread of their own meanwhile: the scene (the biggest)
+    // first, then what stays hidden until a game starts, which the first
+    // frame does without. At a ratio of 1 where the boxes stand does not
+    // matter, so the reading starts before the boxes are made.
+    if (vb::deviceRatio(this) == 1.0)
+        assets::prepareStartupPictures({{kScene, {}}, {kSmallHeap, {}}, {kDigitZero, {}}, {kLevel0Button, {}},
+                                        {kHelpButton, {}}, {kStartButton, {}}, {kTryMarker, {}},
+                                        {kLambFrameA, {}}});
     const assets::Form1Layout c = assets::buildForm1Layout(this);
+    assets::prepareStartupPictures({{kScene, c.PicBK->grid()}, {kLambFrameA, c.PicBoy->grid()},
+                                    {kSmallHeap, c.Pictall->grid()}, {kTryMarker, c.Picball0->grid()},
+                                    {kLambFrameB, c.PicBoy->grid()}, {kLevel0Button, c.Pictl->grid()},
+                                    {kHelpButton, c.Picth->grid()}, {kStartButton, c.Pictb->grid()},
+                                    {kDigitZero, c.Pic2->grid()}, {kDigitZero, c.Pic1->grid()}});
     PicBK = c.PicBK;
     PicBoy = c.PicBoy;
     Pic1 = c.Pic1;

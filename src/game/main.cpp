@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QTimer>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "history/store.h"
 #include "platform/shutdown.h"
 #include "platform/sound.h"
+#include "platform/startupmarks.h"
 
 namespace {
 
@@ -93,6 +95,7 @@ int exportHistory(const QString& folder)
 
 int main(int argc, char** argv)
 {
+    platform::beginStartupMarks();
     // Help, the version and a mistyped option need no display, so they are
     // answered before Qt starts.
     const game::CommandLine line = game::parseCommandLine(argumentsOf(argc, argv), true);
@@ -107,7 +110,9 @@ int main(int argc, char** argv)
     // Before Qt starts its threads: this sets environment variables.
     platform::nameSoundClient("Pellaro", PELLARO_APP_ID);
 
+    platform::startupMark("before QApplication");
     QApplication app(argc, argv);
+    platform::startupMark("QApplication made");
     QApplication::setApplicationName(QStringLiteral("pellaro"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(PELLARO_APP_ID));
@@ -126,13 +131,19 @@ int main(int argc, char** argv)
     int result = 0;
     {
         Form1 form;
+        platform::startupMark("main window made");
         form.Form_Load();
+        platform::startupMark("main window loaded");
+        platform::markFirstFrame(&form);
         // F11 switches between full screen and the window at any time.
         game::FullScreen fullScreen(&form);
         if (options.fullScreen || line.fullScreen)
             fullScreen.enter();
         else
             form.show();
+        platform::startupMark("shown");
+        // What the first frame does not need comes once it is on its way.
+        QTimer::singleShot(0, &form, [] { platform::preloadSound(); });
         // scripts/bench_fullscreen.sh: how long switching takes.
         if (const int times = qEnvironmentVariableIntValue("PELLARO_MEASURE_SWITCHING"); times > 0)
             fullScreen.measureSwitching(times);
@@ -143,6 +154,7 @@ int main(int argc, char** argv)
             form.closeAllWindows();
             QApplication::quit();
         });
+        platform::startupMark("event loop");
         result = QApplication::exec();
     }
     platform::shutdownSound();

@@ -80,9 +80,24 @@ void PictureBox::redrawCanvas()
     update();
 }
 
+const QImage& PictureBox::canvas() const
+{
+    if (canvasDue_)
+        makeCanvas(canvasGrid_);
+    return canvas_;
+}
+
 bool PictureBox::fitCanvas()
 {
     const DeviceGrid now = grid();
+    if (canvasDue_) {
+        if (isHidden()) {
+            canvasGrid_ = now;
+            return false;
+        }
+        makeCanvas(now);
+        return true;
+    }
     // At a ratio of 1 the canvas follows the box's size as it always has
     // (resizeEvent), wherever the box stands.
     if (now.ratio == 1.0 && canvasGrid_.ratio == 1.0)
@@ -97,6 +112,17 @@ bool PictureBox::fitCanvas()
 
 void PictureBox::rebuildCanvas(const DeviceGrid& grid)
 {
+    if (grid.ratio != 1.0 && isHidden()) {
+        canvasGrid_ = grid;
+        canvasDue_ = true;
+        return;
+    }
+    makeCanvas(grid);
+}
+
+void PictureBox::makeCanvas(const DeviceGrid& grid) const
+{
+    canvasDue_ = false;
     canvasGrid_ = grid;
     canvas_ = QImage(grid.size(size()).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     canvas_.fill(backColor_);
@@ -130,6 +156,8 @@ void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
                      fills_.end());
         fills_.push_back({kept, paletteIndex});
     }
+    if (canvasDue_ && isHidden())
+        return;  // the canvas, when made, has the fill
     if (fitCanvas()) {
         update();
         return;

@@ -62,7 +62,7 @@ public:
 
     // What the box shows, child controls left out, in device pixels:
     // grid().size(size()) of them (the logical size at a ratio of 1).
-    const QImage& canvas() const { return canvas_; }
+    const QImage& canvas() const;
 
     // How the box's logical pixels fall on its window's device pixels now.
     DeviceGrid grid() const;
@@ -95,12 +95,17 @@ private:
     // The part of `region` (this box's pixels) that no opaque box above it
     // covers.
     QRegion uncovered(const QRegion& region) const;
+    // On a screen that scales, a hidden box's canvas is made when it is
+    // needed (shown, painted or asked for), not each time it changes: its
+    // picture is drawn from its source only then.
     void rebuildCanvas(const DeviceGrid& grid);
+    void makeCanvas(const DeviceGrid& grid) const;
     QImage pictureFor(const DeviceGrid& grid) const;
 
     QImage picture_;
-    QImage canvas_;
-    DeviceGrid canvasGrid_;      // the grid the canvas was made for
+    mutable QImage canvas_;
+    mutable DeviceGrid canvasGrid_;  // the grid the canvas was (or is to be) made for
+    mutable bool canvasDue_ = false; // the canvas is to be made for canvasGrid_
     std::vector<Fill> fills_;    // drawn since the picture or back colour changed
     QColor backColor_{Qt::white};
     bool autoSize_ = false;

@@ -8,6 +8,11 @@
 // converts the whole buffer; SDL_AudioStream would hold back the last frames
 // of every sound.
 //
+// SDL is not linked into the program but loaded when sound is first needed
+// (or ahead of that by preloadSound(), on a thread of its own): with the
+// audio back-ends it pulls in, loading it costs more than the rest of the
+// game's start-up. Without the library the game runs silently.
+//
 // When SDL has no working audio driver or no device can be opened, the game
 // runs silently: the failure is remembered (until shutdownSound()) so that
 // later calls return at once without trying again.
@@ -15,10 +20,14 @@
 
 #include <SDL.h>
 
+#include <dlfcn.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -32,6 +41,69 @@ constexpr std::size_t kMinImageSize = 12 + 8 + 16 + 8;
 // The game's sounds are a few hundred kilobytes at most; a header claiming
 // more than this is taken as damaged rather than trusted to bound the read.
 constexpr std::size_t kMaxImageSize = 64u * 1024u * 1024u;
+
+// The SDL functions the player calls, looked up in the library loaded at
+// run time. Each member has the type of the function it stands for.
+struct Sdl {
+#define PELLARO_SDL_FUNCTIONS(X)                                                                  \
+    X(SDL_SetHint) X(SDL_SetHintWithPriority) X(SDL_InitSubSystem) X(SDL_QuitSubSystem)          \
+    X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_ClearQueuedAudio) X(SDL_QueueAudio)     \
+    X(SDL_GetQueuedAudioSize) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)                    \
+    X(SDL_PauseAudioDevice) X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)               \
+    X(SDL_BuildAudioCVT) X(SDL_ConvertAudio) X(SDL_GetTicks64) X(SDL_Delay)
+#define PELLARO_SDL_MEMBER(name) decltype(&::name) name = nullptr;
+    PELLARO_SDL_FUNCTIONS(PELLARO_SDL_MEMBER)
+#undef PELLARO_SDL_MEMBER
+};
+
+// The library's name as its package installs it (SDL 2's stable ABI).
+constexpr const char* kSdlLibrary = "libSDL2-2.0.so.0";
+
+struct Loader {
+    std::once_flag once;
+    const Sdl* sdl = nullptr;  // null when the library or a function is missing
+    std::thread preloading;
+
+    ~Loader()
+    {
+        if (preloading.joinable())
+            preloading.join();
+    }
+};
+
+Loader& loader()
+{
+    static Loader l;
+    return l;
+}
+
+// Loads SDL once, on whichever thread asks first; the others wait for it.
+// The library stays loaded for the rest of the run.
+const Sdl* loadSdl()
+{
+    Loader& l = loader();
+    std::call_once(l.once, [&l] {
+        void* library = dlopen(kSdlLibrary, RTLD_NOW | RTLD_LOCAL);
+        if (!library)
+            return;
+        static Sdl table;
+        bool complete = true;
+#define PELLARO_SDL_LOOKUP(name)                                                  \
+    table.name = reinterpret_cast<decltype(table.name)>(dlsym(library, #name)); \
+    complete = complete && table.name != nullptr;
+        PELLARO_SDL_FUNCTIONS(PELLARO_SDL_LOOKUP)
+#undef PELLARO_SDL_LOOKUP
+        if (complete)
+            l.sdl = &table;
+    });
+    return l.sdl;
+}
+
+// The loaded functions; only called once the device is open, so loaded.
+const Sdl& api()
+{
+    return *loader().sdl;
+}
 
 struct Player {
     bool subsystemUp = false;
@@ -86,10 +158,15 @@ bool ensureDevice()
         return true;
     if (p.unavailable)
         return false;
+    const Sdl* sdl = loadSdl();
+    if (!sdl) {
+        p.unavailable = true;
+        return false;
+    }
     // SDL would otherwise take over SIGINT and SIGTERM and turn them into
     // events that nobody reads; the game handles them itself.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         p.unavailable = true;
         return false;
     }
@@ -100,10 +177,10 @@ bool ensureDevice()
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     want.samples = 512;  // about 23 ms: short enough for clicks to land on time
-    p.device = SDL_OpenAudioDevice(nullptr, 0, &want, &p.have,
+    p.device = sdl->SDL_OpenAudioDevice(nullptr, 0, &want, &p.have,
                                    SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (p.device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl->SDL_QuitSubSystem(SDL_INIT_AUDIO);
         p.subsystemUp = false;
         p.unavailable = true;
         return false;
@@ -116,7 +193,7 @@ void stopPlaying()
 {
     Player& p = player();
     if (p.device != 0)
-        SDL_ClearQueuedAudio(p.device);
+        api().SDL_ClearQueuedAudio(p.device);
 }
 
 // Decodes the WAVE image and converts it to the device's format. Returns an
@@ -125,36 +202,36 @@ std::vector<Uint8> decodeForDevice(const char* data, std::size_t size)
 {
     // ADPCM data ends with a partly used block; the "fact" chunk gives the true
     // sample count, and SDL only honours it when told to.
-    SDL_SetHintWithPriority(SDL_HINT_WAVE_FACT_CHUNK, "truncate", SDL_HINT_OVERRIDE);
-    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+    api().SDL_SetHintWithPriority(SDL_HINT_WAVE_FACT_CHUNK, "truncate", SDL_HINT_OVERRIDE);
+    SDL_RWops* rw = api().SDL_RWFromConstMem(data, static_cast<int>(size));
     if (!rw)
         return {};
     SDL_AudioSpec spec{};
     Uint8* pcm = nullptr;
     Uint32 pcmLen = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &pcm, &pcmLen))
+    if (!api().SDL_LoadWAV_RW(rw, 1, &spec, &pcm, &pcmLen))
         return {};
 
     const SDL_AudioSpec& have = player().have;
     SDL_AudioCVT cvt;
-    const int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, have.format, have.channels,
+    const int built = api().SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, have.format, have.channels,
                                         have.freq);
     std::vector<Uint8> out;
     if (built < 0 || pcmLen == 0) {
-        SDL_FreeWAV(pcm);
+        api().SDL_FreeWAV(pcm);
         return out;
     }
     if (built == 0) {
         out.assign(pcm, pcm + pcmLen);
-        SDL_FreeWAV(pcm);
+        api().SDL_FreeWAV(pcm);
         return out;
     }
     out.resize(static_cast<std::size_t>(pcmLen) * static_cast<std::size_t>(cvt.len_mult));
     std::memcpy(out.data(), pcm, pcmLen);
-    SDL_FreeWAV(pcm);
+    api().SDL_FreeWAV(pcm);
     cvt.buf = out.data();
     cvt.len = static_cast<int>(pcmLen);
-    if (SDL_ConvertAudio(&cvt) != 0)
+    if (api().SDL_ConvertAudio(&cvt) != 0)
         return {};
     out.resize(static_cast<std::size_t>(cvt.len_cvt));
     return out;
@@ -169,9 +246,9 @@ void waitUntilPlayed(std::size_t bytes)
     Uint64 ms = 0;
     if (frameBytes > 0 && p.have.freq > 0)
         ms = bytes / frameBytes * 1000u / static_cast<unsigned>(p.have.freq);
-    const Uint64 deadline = SDL_GetTicks64() + ms + 500;
-    while (SDL_GetQueuedAudioSize(p.device) > 0 && SDL_GetTicks64() < deadline)
-        SDL_Delay(5);
+    const Uint64 deadline = api().SDL_GetTicks64() + ms + 500;
+    while (api().SDL_GetQueuedAudioSize(p.device) > 0 && api().SDL_GetTicks64() < deadline)
+        api().SDL_Delay(5);
 }
 
 }  // namespace
@@ -204,14 +281,14 @@ int sndPlaySoundA(const char* data, unsigned flags)
     // Holding the device lock across clearing and queueing means the audio
     // thread never sees the emptied queue in between, so the new sound follows
     // the cut-off one without a gap.
-    SDL_LockAudioDevice(p.device);
-    SDL_ClearQueuedAudio(p.device);
+    api().SDL_LockAudioDevice(p.device);
+    api().SDL_ClearQueuedAudio(p.device);
     const int queued =
-        samples.empty() ? -1 : SDL_QueueAudio(p.device, samples.data(), static_cast<Uint32>(samples.size()));
-    SDL_UnlockAudioDevice(p.device);
+        samples.empty() ? -1 : api().SDL_QueueAudio(p.device, samples.data(), static_cast<Uint32>(samples.size()));
+    api().SDL_UnlockAudioDevice(p.device);
     if (queued != 0)
         return 0;
-    SDL_PauseAudioDevice(p.device, 0);
+    api().SDL_PauseAudioDevice(p.device, 0);
     if (!(flags & SND_ASYNC))
         waitUntilPlayed(samples.size());
     return 1;
@@ -219,11 +296,13 @@ int sndPlaySoundA(const char* data, unsigned flags)
 
 void nameSoundClient(const char* appName, const char* iconName)
 {
-    // Read when the device opens, by the PulseAudio and PipeWire drivers; at
-    // normal priority, so SDL_AUDIO_DEVICE_* variables of the user's still win.
-    // (The stream's role keeps SDL's default, "Game".)
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, appName);
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Game sounds");
+    // Read when the device opens, by the PulseAudio and PipeWire drivers. SDL
+    // reads every hint from the environment variable of its name; set here
+    // only where the user has not set it, so SDL_AUDIO_DEVICE_* variables of
+    // the user's still win, and before SDL is loaded. (The stream's role keeps
+    // SDL's default, "Game".)
+    setenv(SDL_HINT_AUDIO_DEVICE_APP_NAME, appName, 0);
+    setenv(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Game sounds", 0);
     // SDL 2 has no hint for the icon. PulseAudio's client library (which SDL
     // tries first, and which also speaks to PipeWire's PulseAudio server) adds
     // every PULSE_PROP_<key> variable to the client's properties, and the
@@ -231,6 +310,13 @@ void nameSoundClient(const char* appName, const char* iconName)
     // PIPEWIRE_PROPS. The last argument 0 keeps a value the user has set.
     setenv("PULSE_PROP_application.icon_name", iconName, 0);
     setenv("PIPEWIRE_PROPS", ("{ application.icon-name = \"" + std::string(iconName) + "\" }").c_str(), 0);
+}
+
+void preloadSound()
+{
+    Loader& l = loader();
+    if (!l.preloading.joinable())
+        l.preloading = std::thread([] { loadSdl(); });
 }
 
 void setSoundObserver(SoundObserver observer)
@@ -247,11 +333,11 @@ void shutdownSound()
 {
     Player& p = player();
     if (p.device != 0) {
-        SDL_CloseAudioDevice(p.device);
+        api().SDL_CloseAudioDevice(p.device);
         p.device = 0;
     }
     if (p.subsystemUp) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        api().SDL_QuitSubSystem(SDL_INIT_AUDIO);
         p.subsystemUp = false;
     }
     p.unavailable = false;

@@ -37,6 +37,11 @@ bool soundDeviceOpen();
 // user has set in the environment are kept.
 void nameSoundClient(const char* appName, const char* iconName);
 
+// Loads the sound library on a thread of its own, so that the first sound
+// finds it loaded; sounds started meanwhile wait for it. Call it once the
+// window is up: loading it takes longer than the rest of start-up.
+void preloadSound();
+
 // Closes the audio device (the next sound opens it again). Used at exit.
 void shutdownSound();
 

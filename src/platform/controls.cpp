@@ -124,11 +124,20 @@ void PictureBox::makeCanvas(const DeviceGrid& grid) const
 {
     canvasDue_ = false;
     canvasGrid_ = grid;
-    canvas_ = QImage(grid.size(size()).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    const QSize device = grid.size(size()).expandedTo(QSize(1, 1));
+    const QImage picture = picture_.isNull() ? QImage() : grid.ratio == 1.0 ? picture_ : pictureFor(grid);
+    // A picture that fills the box exactly, opaque, is the canvas itself
+    // (shared, not copied; a fill drawn later copies it first): the lamb
+    // changes its picture at every step.
+    if (fills_.empty() && picture.size() == device && picture.format() == QImage::Format_RGB32) {
+        canvas_ = picture;
+        return;
+    }
+    canvas_ = QImage(device, QImage::Format_RGB32);
     canvas_.fill(backColor_);
     QPainter p(&canvas_);
-    if (!picture_.isNull())
-        p.drawImage(0, 0, grid.ratio == 1.0 ? picture_ : pictureFor(grid));
+    if (!picture.isNull())
+        p.drawImage(0, 0, picture);
     for (const Fill& fill : fills_)
         p.fillRect(grid.rect(fill.box), QBColor(fill.paletteIndex));
 }

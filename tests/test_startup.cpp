@@ -31,12 +31,12 @@ private slots:
         QCOMPARE(f.sPath, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
     }
 
-    // The window's icon: the program icon itself at 32, and at each larger
-    // or smaller size a picture drawn for it, not a blown-up 32.
+    // The window's icon, given once the window is up: the program icon
+    // itself at 32, and at each larger or smaller size a picture drawn for
+    // it, not a blown-up 32.
     void windowIconAtEverySize()
     {
-        Game g;
-        const QIcon icon = g.form->windowIcon();
+        const QIcon icon = assets::windowIcon();
         const QImage small = assets::programIcon().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32), small);
         for (const int side : {16, 22, 24, 48, 64, 128, 256}) {

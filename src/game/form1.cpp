@@ -94,7 +94,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     connect(Picth, &vb::PictureBox::clicked, this, &Form1::Picth_Click);
     connect(Pictl, &vb::PictureBox::clicked, this, &Form1::Pictl_Click);
 
-    setWindowIcon(assets::windowIcon());
+    const QImage icon = assets::programIcon();
+    if (!icon.isNull())
+        setWindowIcon(QIcon(QPixmap::fromImage(icon)));
 
     keyPreview = new platform::KeyPreview(
         this, [this](std::int16_t& keyCode, std::int16_t shift) { Form_KeyDown(keyCode, shift); });

@@ -2,13 +2,16 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QIcon>
 #include <QTimer>
+#include <QWindow>
 #include <QtGlobal>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "assets/catalogue.h"
 #include "game/commandline.h"
 #include "game/form1.h"
 #include "game/fullscreen.h"
@@ -16,6 +19,7 @@
 #include "history/progresswindow.h"
 #include "history/store.h"
 #include "platform/shutdown.h"
+#include "platform/stage.h"
 #include "platform/sound.h"
 #include "platform/startupmarks.h"
 
@@ -144,6 +148,15 @@ int main(int argc, char** argv)
         platform::startupMark("shown");
         // What the first frame does not need comes once it is on its way.
         QTimer::singleShot(0, &form, [] { platform::preloadSound(); });
+        // So does the window's icon at every size (reading the larger ones
+        // would hold up the window): a taskbar on a scaled screen shows it
+        // sharp, and full screen passes it on.
+        QTimer::singleShot(0, &form, [&form] {
+            const QIcon icon = assets::windowIcon();
+            form.setWindowIcon(icon);
+            if (QWindow* shown = vb::shownIn(&form))
+                shown->setIcon(icon);
+        });
         // scripts/bench_fullscreen.sh: how long switching takes.
         if (const int times = qEnvironmentVariableIntValue("PELLARO_MEASURE_SWITCHING"); times > 0)
             fullScreen.measureSwitching(times);

@@ -312,7 +312,7 @@ void Chart::paintEvent(QPaintEvent*)
         p.setPen(kTextColour);
         p.drawText(QRectF(area.left(), top, area.width(), smallMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    smallMetrics.elidedText(note_, Qt::ElideRight, area.width()));
-        top += smallMetrics.height() + 2;
+        top += smallMetrics.height() + 6;  // a gap, so the unit below is not read as part of the note
     }
     if (hasData && !legend.empty() && !legendBesideTitle) {
         drawLegend(area.right(), top + smallMetrics.height() / 2);
@@ -372,7 +372,8 @@ void Chart::paintEvent(QPaintEvent*)
 
     // Grid lines and y labels.
     p.setPen(kTextColour);
-    p.drawText(QRectF(area.left(), top, labelWidth + 20, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, unit_);
+    // The unit stands over the numbers of its axis, apart from the note.
+    p.drawText(QRectF(area.left(), top - 2, labelWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter, unit_);
     for (std::size_t i = 0; i < yTicks.size(); ++i) {
         const double y = mapY(yTicks[i]);
         p.setPen(QPen(i == 0 ? kAxisColour : kGridColour, 1));

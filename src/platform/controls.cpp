@@ -245,8 +245,15 @@ void PictureBox::moveEvent(QMoveEvent* event)
 
 void PictureBox::resizeEvent(QResizeEvent* event)
 {
+    // A box resized while hidden hears of it when it is first shown, with
+    // its canvas long made for that size: it is made again only when the
+    // size or the grid has changed.
     if (grid().ratio != 1.0 || canvasGrid_.ratio != 1.0) {
-        rebuildCanvas(grid());
+        fitCanvas();
+        QWidget::resizeEvent(event);
+        return;
+    }
+    if (canvas_.size() == size()) {
         QWidget::resizeEvent(event);
         return;
     }

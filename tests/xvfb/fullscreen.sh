@@ -48,6 +48,10 @@ SMALL=$(window_titled Pellaro 10)
 wait_geometry "$SMALL" "120,67 561x449"
 [ "$(pixel_of "$SMALL" 260 390)" = "255,0,0" ] || fail "the game changed on leaving full screen"
 [ "$(pixel_of "$SMALL" 454 1)" = "255,0,0" ] || fail "the time bar went away on leaving full screen"
+# Both windows give the desktop the icon at every size, up to 256 x 256.
+for w in "$WID" "$SMALL"; do
+  xprop -len 99999999 -id "$w" _NET_WM_ICON | grep -q "Icon (256 x 256)" || fail "window $w has no large icon"
+done
 # ... and F11 there goes full screen again.
 xdotool key F11
 wait_geometry "$WID" "0,0 1920x1080"

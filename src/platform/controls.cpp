@@ -26,6 +26,14 @@ QColor QBColor(int index)
 // ------------------------------------------------------------------ PictureBox
 
 namespace {
+
+// A visible child box that paints every pixel of its own.
+bool isOpaqueBox(const QObject* object)
+{
+    const auto* box = qobject_cast<const QWidget*>(object);
+    return box && !box->isWindow() && box->isVisible() && box->testAttribute(Qt::WA_OpaquePaintEvent);
+}
+
 PictureRenderer& pictureRenderer()
 {
     static PictureRenderer renderer = nullptr;
@@ -216,22 +224,25 @@ QRegion PictureBox::uncovered(const QRegion& region) const
     // above covers it (the scene under the walking lamb, at the stage's
     // many device pixels a step). What such boxes cover is left to them;
     // they paint every pixel of their own.
-    QRegion part = region;
-    auto coveredBy = [&](const QObject* object, QPoint offset) {
-        const auto* box = qobject_cast<const QWidget*>(object);
-        if (box && box != this && !box->isWindow() && box->isVisible() &&
-            box->testAttribute(Qt::WA_OpaquePaintEvent))
-            part -= box->geometry().translated(offset);
-    };
-    for (const QObject* child : children())
-        coveredBy(child, QPoint());
+    QRegion part = withoutOpaqueChildren(this, region);
     if (const QWidget* parent = parentWidget()) {
-        const QObjectList& siblings = parent->children();
         // Later siblings stand above this box.
+        const QObjectList& siblings = parent->children();
+        QRegion above;
         for (qsizetype i = siblings.indexOf(const_cast<PictureBox*>(this)) + 1; i < siblings.size(); ++i)
-            coveredBy(siblings.at(i), -pos());
+            if (isOpaqueBox(siblings.at(i)))
+                above += static_cast<const QWidget*>(siblings.at(i))->geometry().translated(-pos());
+        part -= above;
     }
     return part;
+}
+
+QRegion withoutOpaqueChildren(const QWidget* widget, QRegion region)
+{
+    for (const QObject* child : widget->children())
+        if (isOpaqueBox(child))
+            region -= static_cast<const QWidget*>(child)->geometry();
+    return region;
 }
 
 void PictureBox::moveEvent(QMoveEvent* event)

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QObject>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -199,6 +200,10 @@ private:
 // The Song-style font the captions ask for ("宋体"), falling back to an
 // installed Song/Ming CJK font, at `pixelSize` pixels.
 QFont songFont(int pixelSize, bool bold);
+
+// `region` (in `widget`'s pixels) less what its visible opaque child boxes
+// cover: they paint every pixel of their own.
+QRegion withoutOpaqueChildren(const QWidget* widget, QRegion region);
 
 // Gives a top-level window a fixed single border with title bar and close
 // box only, and the client size width x height in pixels.

@@ -162,12 +162,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == window_ && event->type() == QEvent::Paint && autoFill_) {
-            QRegion bare = static_cast<QPaintEvent*>(event)->region();
-            for (const QObject* child : window_->children()) {
-                const auto* box = qobject_cast<const QWidget*>(child);
-                if (box && !box->isWindow() && box->isVisible() && box->testAttribute(Qt::WA_OpaquePaintEvent))
-                    bare -= box->geometry();
-            }
+            const QRegion bare = withoutOpaqueChildren(window_, static_cast<QPaintEvent*>(event)->region());
             QPainter p(window_);
             const QBrush back = window_->palette().brush(window_->backgroundRole());
             for (const QRect& r : bare)

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPaintEngine>
 
 #include <algorithm>
 #include <cmath>
@@ -208,12 +209,25 @@ void PictureBox::paintEvent(QPaintEvent* event)
     // pixel goes on the device pixel where the toolkit puts the box's corner,
     // one canvas pixel on one device pixel, never resampled.
     const QTransform toDevice = p.deviceTransform();
-    const QPointF corner(std::floor(toDevice.dx() + 0.5) - toDevice.dx(),
-                         std::floor(toDevice.dy() + 0.5) - toDevice.dy());
+    const QPoint origin(qRound(toDevice.dx()), qRound(toDevice.dy()));
+    const QPointF corner = QPointF(origin) - QPointF(toDevice.dx(), toDevice.dy());
     p.setWorldTransform(QTransform::fromScale(1.0 / canvasGrid_.ratio, 1.0 / canvasGrid_.ratio));
+    // What may be painted of the device, in canvas pixels. On the stage it
+    // is cut up by the boxes over this one; the paint engine copies a
+    // picture under a clip of one rectangle line by line, but one under a
+    // clip of many rectangles it cuts into slices for worker threads, a
+    // wake-up each, which the scene's strips beside the walking lamb paid
+    // at every step. So each rectangle is painted on its own.
+    const QRegion deviceClip = p.paintEngine()->systemClip().translated(-origin);
     for (const QRect& part : uncovered(event->region())) {
         const QRect exposed = canvasGrid_.rect(part).adjusted(-1, -1, 1, 1) & canvas_.rect();
-        p.drawImage(corner + QPointF(exposed.topLeft()), canvas_, exposed);
+        const QRegion pieces = deviceClip.isEmpty() ? QRegion(exposed) : deviceClip & exposed;
+        for (const QRect& piece : pieces) {
+            p.save();
+            p.setClipRect(piece, Qt::IntersectClip);
+            p.drawImage(corner + QPointF(piece.topLeft()), canvas_, piece);
+            p.restore();
+        }
     }
 }
 

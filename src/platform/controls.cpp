@@ -100,7 +100,7 @@ bool PictureBox::fitCanvas()
 {
     const DeviceGrid now = grid();
     if (canvasDue_) {
-        if (isHidden()) {
+        if (!isVisible()) {
             canvasGrid_ = now;
             return false;
         }
@@ -121,7 +121,11 @@ bool PictureBox::fitCanvas()
 
 void PictureBox::rebuildCanvas(const DeviceGrid& grid)
 {
-    if (grid.ratio != 1.0 && isHidden()) {
+    // A box not on the screen (hidden, or in a window not yet shown) makes
+    // its canvas when it is first painted: the boxes of a window being
+    // built get their sizes, colours and pictures one after the other, and
+    // only the last of them is shown.
+    if (!isVisible()) {
         canvasGrid_ = grid;
         canvasDue_ = true;
         return;
@@ -174,7 +178,7 @@ void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
                      fills_.end());
         fills_.push_back({kept, paletteIndex});
     }
-    if (canvasDue_ && isHidden())
+    if (canvasDue_ && !isVisible())
         return;  // the canvas, when made, has the fill
     if (fitCanvas()) {
         update();
@@ -278,9 +282,9 @@ void PictureBox::resizeEvent(QResizeEvent* event)
         QWidget::resizeEvent(event);
         return;
     }
-    if (canvas_.size() == size()) {
+    if (canvasDue_ || canvas_.size() == size()) {
         QWidget::resizeEvent(event);
-        return;
+        return;  // a canvas still to be made is made at the new size
     }
     // Growing keeps what was drawn; the new area shows the back colour.
     QImage grown(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);

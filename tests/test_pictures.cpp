@@ -132,6 +132,10 @@ private slots:
             QVERIFY2(!img.isNull(), qPrintable(QString::number(s.id)));
             QCOMPARE(img.size(), QSize(s.width, s.height));
             QVERIFY2(!img.hasAlphaChannel(), qPrintable(QString::number(s.id)));
+            // The game reads its bitmaps itself: pixel for pixel what the
+            // toolkit reads, in the format a box's canvas takes as it is.
+            QCOMPARE(img.format(), QImage::Format_RGB32);
+            QCOMPARE(img, QImage(QStringLiteral(":/pictures/%1.bmp").arg(s.id)).convertToFormat(QImage::Format_RGB32));
         }
         for (int missing : {100, 103, 114, 200, 203, 207, 299, 310})
             QVERIFY(assets::LoadResPicture(static_cast<std::int16_t>(missing)).isNull());

@@ -2,6 +2,7 @@
 
 #include <QCache>
 #include <QFile>
+#include <QImageReader>
 #include <QPixmap>
 #include <QtGlobal>
 
@@ -146,11 +147,45 @@ std::map<int, QImage>& loaded()
     return pictures;
 }
 
+// Reads the bitmap the build made of a picture: uncompressed, 24 bits a
+// pixel. Reading it through QImage would first look through every image
+// plugin installed and load them all, holding a lock that the window's own
+// start-up on the main thread then waits for; so the common case is read
+// here, and anything else is left to QImage.
+QImage readBitmap(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    const auto* bytes = reinterpret_cast<const uchar*>(data.constData());
+    const auto u16 = [&](int at) { return quint32(bytes[at] | bytes[at + 1] << 8); };
+    const auto u32 = [&](int at) { return u16(at) | u16(at + 2) << 16; };
+    if (data.size() >= 54 && data.startsWith("BM") && u32(14) >= 40 && u16(26) == 1 && u16(28) == 24
+        && u32(30) == 0) {
+        const auto width = qint32(u32(18)), height = qint32(u32(22));
+        const qint64 rows = height < 0 ? -qint64(height) : height;
+        const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
+        if (width > 0 && width <= 16384 && rows > 0 && rows <= 16384 && u32(10) + stride * rows <= data.size()) {
+            QImage image(width, int(rows), QImage::Format_RGB32);
+            for (int y = 0; y < rows; ++y) {
+                // Bottom row first, unless the height is negative.
+                const uchar* in = bytes + u32(10) + stride * (height > 0 ? rows - 1 - y : y);
+                auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < width; ++x, in += 3)
+                    out[x] = qRgb(in[2], in[1], in[0]);
+            }
+            return image;
+        }
+    }
+    return QImage::fromData(data, "BMP");
+}
+
 QImage readPicture(std::int16_t id)
 {
     const QByteArray key = "bmp " + QByteArray::number(id);
     makeOnce(key, true, [id] { return loaded().count(id) > 0; }, [id] {
-        QImage picture(QStringLiteral(":/pictures/%1.bmp").arg(id));
+        QImage picture = readBitmap(QStringLiteral(":/pictures/%1.bmp").arg(id));
         if (!picture.isNull())
             picture.setText(kPictureIdKey, QString::number(id));
         std::lock_guard<std::mutex> lock(shared().mutex);
@@ -245,7 +280,10 @@ QByteArray LoadResData(std::int16_t id, const char* type)
 
 QImage programIcon()
 {
-    return QImage(QStringLiteral(":/pictures/icon.png"));
+    // Named as a PNG, so that no other image plugin is loaded to look at it.
+    QImageReader reader(QStringLiteral(":/pictures/icon.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 QIcon windowIcon()

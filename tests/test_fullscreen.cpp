@@ -82,6 +82,44 @@ private slots:
         f.form3()->Close();
         QVERIFY(f.isEnabled());
     }
+
+    void theScreenKeepsUpWithTheGame()
+    {
+        // The stage copies again only what changed on its screen image. After
+        // each change, a repaint of the whole stage must leave the image as a
+        // fresh drawing of the stage shows it: the lamb gone from where it
+        // stood, the time bar's rows, the heap, the total.
+        Game g;
+        Form1& f = *g.form;
+        game::FullScreen full(&f);
+        full.enter();
+        vb::Stage* stage = vb::Stage::of(&f);
+        QVERIFY(stage);
+        auto screenIsRight = [&] {
+            QCoreApplication::processEvents();
+            stage->viewport()->repaint();
+            const QImage shown = stage->screen()->grabWindow(stage->winId()).toImage();
+            const QImage drawn = stage->grab().toImage();
+            return shown.convertToFormat(QImage::Format_RGB32) == drawn.convertToFormat(QImage::Format_RGB32);
+        };
+        g.startStill();
+        QVERIFY(screenIsRight());
+        for (int tick = 0; tick < 3; ++tick) {
+            f.Timer1_Timer();
+            f.Timer2_Timer();
+            QVERIFY2(screenIsRight(), qPrintable(QStringLiteral("walk tick %1").arg(tick)));
+        }
+        g.arrive(12, Game::unitsDraw(7));
+        QVERIFY(screenIsRight());
+        g.type(QStringLiteral("19"));
+        QCOMPARE(f.LabAll->caption(), QStringLiteral("19"));
+        QVERIFY(screenIsRight());
+        // A window over the game, and the game where it stood.
+        f.Picth_Click();
+        QVERIFY(screenIsRight());
+        f.form3()->Close();
+        QVERIFY(screenIsRight());
+    }
 };
 
 QTEST_MAIN(TestFullScreen)

@@ -35,6 +35,14 @@ bool isOpaqueBox(const QObject* object)
     return box && !box->isWindow() && box->isVisible() && box->testAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// Unique across all boxes, so that a box made where a deleted one stood does
+// not take over what the stage remembers of that one.
+std::uint64_t newCanvasSerial()
+{
+    static std::uint64_t last = 0;
+    return ++last;
+}
+
 PictureRenderer& pictureRenderer()
 {
     static PictureRenderer renderer = nullptr;
@@ -137,6 +145,7 @@ void PictureBox::makeCanvas(const DeviceGrid& grid) const
 {
     canvasDue_ = false;
     canvasGrid_ = grid;
+    canvasSerial_ = newCanvasSerial();
     const QSize device = grid.size(size()).expandedTo(QSize(1, 1));
     const QImage picture = picture_.isNull() ? QImage() : grid.ratio == 1.0 ? picture_ : pictureFor(grid);
     // A picture that fills the box exactly, opaque, is the canvas itself
@@ -186,6 +195,8 @@ void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
     }
     QPainter p(&canvas_);
     p.fillRect(canvasGrid_.rect(box), QBColor(paletteIndex));
+    if (Stage* stage = Stage::of(this))
+        stage->forget(this, canvasGrid_.rect(box).adjusted(-1, -1, 1, 1));
     // On a screen that scales, the logical box's edge rows may be shared
     // with its neighbours: repaint a pixel more all round.
     update(canvasGrid_.ratio == 1.0 ? box : box.adjusted(-1, -1, 1, 1));
@@ -223,16 +234,26 @@ void PictureBox::paintEvent(QPaintEvent* event)
     // wake-up each, which the scene's strips beside the walking lamb paid
     // at every step. So each rectangle is painted on its own.
     const QRegion deviceClip = p.paintEngine()->systemClip().translated(-origin);
+    QRegion pieces;
     for (const QRect& part : uncovered(event->region())) {
         const QRect exposed = canvasGrid_.rect(part).adjusted(-1, -1, 1, 1) & canvas_.rect();
-        const QRegion pieces = deviceClip.isEmpty() ? QRegion(exposed) : deviceClip & exposed;
-        for (const QRect& piece : pieces) {
-            p.save();
-            p.setClipRect(piece, Qt::IntersectClip);
-            p.drawImage(corner + QPointF(piece.topLeft()), canvas_, piece);
-            p.restore();
-        }
+        pieces += deviceClip.isEmpty() ? QRegion(exposed) : deviceClip & exposed;
     }
+    // The stage repaints one rectangle round all that changed in the window
+    // (the lamb's step and the time bar's new row come as a strip across the
+    // scene); what of it still shows this canvas is not copied again.
+    Stage* stage = Stage::of(this);
+    if (stage && !stage->paintsOnScreen(p))
+        stage = nullptr;
+    const QRegion shown = stage ? stage->retainedOf(this, canvasSerial_, origin) : QRegion();
+    for (const QRect& piece : pieces - shown) {
+        p.save();
+        p.setClipRect(piece, Qt::IntersectClip);
+        p.drawImage(corner + QPointF(piece.topLeft()), canvas_, piece);
+        p.restore();
+    }
+    if (stage)
+        stage->retain(this, pieces);
 }
 
 QRegion PictureBox::uncovered(const QRegion& region) const
@@ -293,6 +314,7 @@ void PictureBox::resizeEvent(QResizeEvent* event)
     p.drawImage(0, 0, canvas_);
     p.end();
     canvas_ = grown;
+    canvasSerial_ = newCanvasSerial();
     QWidget::resizeEvent(event);
 }
 

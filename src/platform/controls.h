@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <vector>
@@ -107,6 +108,9 @@ private:
     mutable QImage canvas_;
     mutable DeviceGrid canvasGrid_;  // the grid the canvas was (or is to be) made for
     mutable bool canvasDue_ = false; // the canvas is to be made for canvasGrid_
+    // Names the canvas's contents, new at every canvas made or grown; what a
+    // full-screen stage still shows of the box is known only for one canvas.
+    mutable std::uint64_t canvasSerial_ = 0;
     std::vector<Fill> fills_;    // drawn since the picture or back colour changed
     QColor backColor_{Qt::white};
     bool autoSize_ = false;

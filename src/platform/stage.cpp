@@ -1,10 +1,12 @@
 #include "platform/stage.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QGraphicsObject>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsSceneMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPaintEvent>
@@ -278,6 +280,9 @@ void Stage::enter(QScreen* screen)
     if (on_ || !window_)
         return;
     on_ = true;
+    forgetAll();
+    // Every paint of the window's controls passes the stage (retainedOf).
+    qApp->installEventFilter(this);
     // The windows it has open go along, over it.
     std::vector<QWidget*> open;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -303,6 +308,8 @@ void Stage::leave()
     if (!on_)
         return;
     on_ = false;
+    qApp->removeEventFilter(this);
+    forgetAll();
     std::vector<Guest> guests;
     guests.swap(guests_);
     for (Guest& g : guests) {
@@ -336,6 +343,7 @@ void Stage::present(QWidget* window)
     for (Guest& g : guests_)
         if (g.window == window)
             return;
+    forgetAll();
     Guest guest;
     guest.window = window;
     guest.place = window->pos();
@@ -352,6 +360,7 @@ void Stage::present(QWidget* window)
 
 void Stage::removeGuest(QWidget* window)
 {
+    forgetAll();
     for (auto it = guests_.begin(); it != guests_.end(); ++it) {
         if (it->window == window || it->window.isNull()) {
             delete it->frame;  // its proxy went with the window
@@ -379,6 +388,7 @@ void Stage::placeGuest(Guest& guest)
 
 void Stage::layOut()
 {
+    forgetAll();
     if (!window_ || !proxy_)
         return;
     const double dpr = devicePixelRatioF();
@@ -423,9 +433,86 @@ void Stage::closeEvent(QCloseEvent* event)
 
 bool Stage::event(QEvent* event)
 {
-    if (event->type() == QEvent::ScreenChangeInternal)
+    switch (event->type()) {
+    case QEvent::ScreenChangeInternal:
         layOut();
+        break;
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::WindowStateChange:
+        forgetAll();
+        break;
+    default:
+        break;
+    }
     return QGraphicsView::event(event);
+}
+
+bool Stage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && !retained_.empty() && watched->isWidgetType()) {
+        const auto* widget = static_cast<const QWidget*>(watched);
+        if (window_ && widget->window() == window_)
+            paintingOver(widget, static_cast<QPaintEvent*>(event)->region());
+    } else if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        // The platform may have lost what the image showed.
+        forgetAll();
+    }
+    return QGraphicsView::eventFilter(watched, event);
+}
+
+// -------------------------------------------------------- retained pixels
+
+bool Stage::paintsOnScreen(const QPainter& painter) const
+{
+    QBackingStore* store = backingStore();
+    return on_ && store && painter.paintEngine() && painter.paintEngine()->paintDevice() == store->paintDevice();
+}
+
+QRegion Stage::retainedOf(const QWidget* box, std::uint64_t canvasSerial, QPoint origin)
+{
+    if (!guests_.empty()) {
+        forgetAll();
+        return {};
+    }
+    Retained& r = retained_[box];
+    if (r.canvasSerial != canvasSerial || r.origin != origin)
+        r = {canvasSerial, origin, {}};
+    return r.area;
+}
+
+void Stage::retain(const QWidget* box, const QRegion& canvasArea)
+{
+    if (!guests_.empty())
+        return;
+    auto it = retained_.find(box);
+    if (it != retained_.end())
+        it->second.area += canvasArea;
+}
+
+void Stage::forget(const QWidget* box, const QRect& canvasArea)
+{
+    auto it = retained_.find(box);
+    if (it != retained_.end())
+        it->second.area -= canvasArea;
+}
+
+void Stage::paintingOver(const QWidget* widget, const QRegion& region)
+{
+    // The device pixels the widget's logical ones touch, a pixel more all
+    // round for the ones its edges share with its neighbours.
+    const QPoint at = widget->mapTo(window_, QPoint(0, 0));
+    QRegion device;
+    for (const QRect& r : region) {
+        const QRect logical = r.translated(at);
+        const QPoint from(int(std::floor(logical.left() * scale_)) - 1, int(std::floor(logical.top() * scale_)) - 1);
+        const QPoint to(int(std::ceil((logical.right() + 1) * scale_)) + 1,
+                        int(std::ceil((logical.bottom() + 1) * scale_)) + 1);
+        device += QRect(from, to - QPoint(1, 1)).translated(game_.topLeft());
+    }
+    for (auto& [box, r] : retained_)
+        if (box != widget)
+            r.area -= device.translated(-r.origin);
 }
 
 }  // namespace vb

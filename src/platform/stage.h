@@ -15,7 +15,9 @@
 #include <QRect>
 #include <QSize>
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <vector>
 
 class QGraphicsObject;
@@ -75,11 +77,29 @@ public:
     // Puts `window`, one the stage's window opened, over the game.
     void present(QWidget* window);
 
+    // What the stage's screen image still shows of a picture box's canvas.
+    // The stage repaints one rectangle round all that changed in its window
+    // since the last repaint, so a box under that rectangle is asked to paint
+    // much that it painted before and nothing has covered since.
+    //
+    // True when `painter` paints the stage's screen image (not a grab).
+    bool paintsOnScreen(const QPainter& painter) const;
+    // The part of `box`'s canvas, in canvas pixels, that the screen image
+    // shows as the box last painted it, when the canvas is still
+    // `canvasSerial` at `origin` in the image; empty otherwise, and while
+    // the stage shows other windows over the game.
+    QRegion retainedOf(const QWidget* box, std::uint64_t canvasSerial, QPoint origin);
+    // `box` has just painted `canvasArea` of its canvas.
+    void retain(const QWidget* box, const QRegion& canvasArea);
+    // `canvasArea` of `box`'s canvas has been drawn on.
+    void forget(const QWidget* box, const QRect& canvasArea);
+
 protected:
     void drawBackground(QPainter* painter, const QRectF& rect) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Guest {
@@ -93,6 +113,17 @@ private:
     void layOut();
     void placeGuest(Guest& guest);
     void removeGuest(QWidget* window);
+    // `widget`, one of the window's, is about to paint `region` (its own
+    // pixels) over whatever the boxes painted there.
+    void paintingOver(const QWidget* widget, const QRegion& region);
+    void forgetAll() { retained_.clear(); }
+
+    struct Retained {
+        std::uint64_t canvasSerial = 0;
+        QPoint origin;
+        QRegion area;  // canvas pixels
+    };
+    std::map<const QWidget*, Retained> retained_;
 
     QPointer<QWidget> window_;
     Backdrop backdrop_;

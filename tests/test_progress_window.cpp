@@ -18,6 +18,7 @@
 #include "history/chart.h"
 #include "history/csvexport.h"
 #include "history/progresswindow.h"
+#include "platform/songfont.h"
 
 using namespace history;
 
@@ -270,7 +271,7 @@ private slots:
 
     void dateTicksFollowTheSpan()
     {
-        const QFontMetricsF metrics(songFont(12));
+        const QFontMetricsF metrics(vb::songFont(12));
         // A week, wide: every day, today named.
         auto week = Chart::dateTicks(kToday.addDays(-6), kToday, 600, metrics);
         QCOMPARE(week.size(), std::size_t(7));

@@ -3,19 +3,13 @@
 // run time (pictures, further array elements, captions, window position).
 #pragma once
 
+#include "assets/palette.h"
 #include "platform/controls.h"
 
 class QLineEdit;
 class QPushButton;
 
 namespace assets {
-
-// Colours of the layouts.
-inline const QColor kNavy{0, 0, 128};
-inline const QColor kLightYellow{255, 255, 128};
-inline const QColor kPink{255, 192, 192};
-inline const QColor kRed{255, 0, 0};
-inline const QColor kYellow{255, 255, 0};
 
 // Main window: 561 x 449, navy, caption "Pellaro".
 struct Form1Layout {

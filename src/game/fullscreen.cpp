@@ -16,21 +16,14 @@
 #include <functional>
 #include <memory>
 
+#include "assets/palette.h"
 #include "platform/devicegrid.h"
+#include "platform/firstpaint.h"
 #include "platform/stage.h"
 
 namespace game {
 
 namespace {
-
-// The scene's bands, by the row where each begins, and their colours.
-constexpr int kGrassRow = 225;
-constexpr int kBandRow = 385;
-constexpr int kStripRow = 395;
-const QColor kSky(142, 207, 245);
-const QColor kGrass(126, 199, 34);
-const QColor kBand(118, 100, 86);
-const QColor kStrip(0, 178, 236);
 
 // The cloud, daisy, tulip and tuft drawn in the scene's manner.
 QSvgRenderer& decorations()
@@ -81,9 +74,9 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize s
     if (game.contains(exposed))
         return;
     // The bands meet the scene's own on the same device rows.
-    const int grass = game.top() + vb::toDevicePixel(kGrassRow, scale);
-    const int band = game.top() + vb::toDevicePixel(kBandRow, scale);
-    const int strip = game.top() + vb::toDevicePixel(kStripRow, scale);
+    const int grass = game.top() + vb::toDevicePixel(assets::kGrassRow, scale);
+    const int band = game.top() + vb::toDevicePixel(assets::kBandRow, scale);
+    const int strip = game.top() + vb::toDevicePixel(assets::kStripRow, scale);
     const int left = exposed.left(), width = exposed.width();
     auto fillRows = [&](int from, int to, const QColor& c) {
         const QRect rows = QRect(left, from, width, to - from) & exposed;
@@ -92,10 +85,10 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize s
     };
     p.save();
     p.setClipRegion(QRegion(exposed) - QRegion(game));
-    fillRows(exposed.top(), grass, kSky);
-    fillRows(grass, band, kGrass);
-    fillRows(band, strip, kBand);
-    fillRows(strip, exposed.bottom() + 1, kStrip);
+    fillRows(exposed.top(), grass, assets::kSky);
+    fillRows(grass, band, assets::kGrass);
+    fillRows(band, strip, assets::kBand);
+    fillRows(strip, exposed.bottom() + 1, assets::kStrip);
     p.restore();
 
     // Clouds and flowers where the game leaves room for them.
@@ -153,33 +146,6 @@ void FullScreen::toggle()
         enter();
 }
 
-namespace {
-
-// Stamps the time once the window `shown` has painted after a switch: at the
-// end of the event loop's pass that handled its first paint request.
-class PaintWatch : public QObject {
-public:
-    PaintWatch(QWindow* shown, std::function<void()> painted) : painted_(std::move(painted))
-    {
-        shown->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::UpdateRequest || event->type() == QEvent::Expose) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                painted_();
-                deleteLater();
-            });
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> painted_;
-};
-
-}  // namespace
 
 void FullScreen::measureSwitching(int times)
 {
@@ -193,7 +159,7 @@ void FullScreen::measureSwitching(int times)
         toggle();
         QWindow* shown = vb::shownIn(window_);
         shown->requestUpdate();
-        new PaintWatch(shown, [this, clock, times] {
+        platform::afterNextPaint(shown, [this, clock, times] {
             std::fprintf(stderr, "%s %.1f ms\n", isOn() ? "enter" : "leave", clock->nsecsElapsed() / 1e6);
             measureSwitching(times - 1);
         });

@@ -1,6 +1,8 @@
 #include "history/chart.h"
 
-#include <QFontDatabase>
+#include "assets/palette.h"
+#include "platform/songfont.h"
+
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -15,14 +17,6 @@ namespace history {
 
 namespace {
 
-// The window's colours: dark wood for titles, a soft brown-grey for the
-// rest of the text, pale lines on white.
-const QColor kTitleColour(0x5e, 0x3a, 0x17);
-const QColor kTextColour(0x6b, 0x5f, 0x55);
-const QColor kGridColour(0xe4, 0xec, 0xf0);
-const QColor kAxisColour(0xb4, 0xc4, 0xcc);
-const QColor kBorderColour(0xd3, 0xe3, 0xec);
-
 constexpr double kPad = 10;      // inside the card's edge
 constexpr double kLabelGap = 12;  // at least this between two x labels
 
@@ -33,31 +27,6 @@ QString dayLabel(const QDate& d)
 
 }  // namespace
 
-QFont songFont(int pixelSize, bool bold)
-{
-    // The first of them that is installed goes first: style sheets pass
-    // on only a font's first family, and one that is missing would leave
-    // the Latin letters and digits to whatever font the system falls back on.
-    static const QStringList families = [] {
-        QStringList wanted{QStringLiteral("宋体"),          QStringLiteral("SimSun"),
-                           QStringLiteral("NSimSun"),       QStringLiteral("AR PL UMing CN"),
-                           QStringLiteral("AR PL SungtiL GB"), QStringLiteral("AR PL UMing TW"),
-                           QStringLiteral("Noto Serif CJK SC")};
-        const QStringList installed = QFontDatabase::families();
-        for (int i = 0; i < wanted.size(); ++i) {
-            if (installed.contains(wanted.at(i))) {
-                wanted.move(i, 0);
-                break;
-            }
-        }
-        return wanted;
-    }();
-    QFont font;
-    font.setFamilies(families);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 Chart::Chart(QWidget* parent) : QWidget(parent)
 {
@@ -244,16 +213,16 @@ void Chart::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::TextAntialiasing);
 
     // The card.
-    p.setPen(QPen(kBorderColour, 1));
+    p.setPen(QPen(assets::kCardBorder, 1));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
     const QRectF area = QRectF(rect()).adjusted(kPad, kPad - 2, -kPad, -kPad + 2);
     double top = area.top();
 
     // The title, with the legend on its right when there is room.
-    const QFont titleFont = songFont(15, true);
+    const QFont titleFont = vb::songFont(15, true);
     const QFontMetricsF titleMetrics(titleFont);
-    const QFont smallFont = songFont(12);
+    const QFont smallFont = vb::songFont(12);
     const QFontMetricsF smallMetrics(smallFont);
 
     struct LegendItem {
@@ -290,7 +259,7 @@ void Chart::paintEvent(QPaintEvent*)
                 p.drawRoundedRect(QRectF(x + 2, centreY - 5, 10, 10), 1.5, 1.5);
                 break;
             }
-            p.setPen(kTextColour);
+            p.setPen(assets::kText);
             p.drawText(QRectF(x + 18, centreY - smallMetrics.height() / 2, item.width, smallMetrics.height()),
                        Qt::AlignLeft | Qt::AlignVCenter, item.series->name);
             x += item.width + 12;
@@ -300,7 +269,7 @@ void Chart::paintEvent(QPaintEvent*)
     const double titleWidth = titleMetrics.horizontalAdvance(title_);
     const bool legendBesideTitle = titleWidth + 16 + legendWidth <= area.width();
     p.setFont(titleFont);
-    p.setPen(kTitleColour);
+    p.setPen(assets::kTitleText);
     p.drawText(QRectF(area.left(), top, area.width(), titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                titleMetrics.elidedText(title_, Qt::ElideRight, area.width()));
     const bool hasData = pointCount() > 0;
@@ -309,7 +278,7 @@ void Chart::paintEvent(QPaintEvent*)
     top += titleMetrics.height() + 2;
     if (!note_.isEmpty()) {
         p.setFont(smallFont);
-        p.setPen(kTextColour);
+        p.setPen(assets::kText);
         p.drawText(QRectF(area.left(), top, area.width(), smallMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    smallMetrics.elidedText(note_, Qt::ElideRight, area.width()));
         top += smallMetrics.height() + 6;  // a gap, so the unit below is not read as part of the note
@@ -320,8 +289,8 @@ void Chart::paintEvent(QPaintEvent*)
     }
 
     if (!hasData) {
-        p.setFont(songFont(14));
-        p.setPen(kTextColour);
+        p.setFont(vb::songFont(14));
+        p.setPen(assets::kText);
         p.drawText(QRectF(area.left(), top, area.width(), area.bottom() - top),
                    Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
         return;
@@ -371,14 +340,14 @@ void Chart::paintEvent(QPaintEvent*)
     const double slot = inner.width() / (x1 - x0);
 
     // Grid lines and y labels.
-    p.setPen(kTextColour);
+    p.setPen(assets::kText);
     // The unit stands over the numbers of its axis, apart from the note.
     p.drawText(QRectF(area.left(), top - 2, labelWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter, unit_);
     for (std::size_t i = 0; i < yTicks.size(); ++i) {
         const double y = mapY(yTicks[i]);
-        p.setPen(QPen(i == 0 ? kAxisColour : kGridColour, 1));
+        p.setPen(QPen(i == 0 ? assets::kAxisLine : assets::kGridLine, 1));
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        p.setPen(kTextColour);
+        p.setPen(assets::kText);
         p.drawText(QRectF(area.left(), y - lineHeight / 2, labelWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter,
                    yLabels[i]);
     }
@@ -406,11 +375,11 @@ void Chart::paintEvent(QPaintEvent*)
     }
     for (const Tick& t : xTicks) {
         const double x = mapX(t.x);
-        p.setPen(QPen(kAxisColour, 1));
+        p.setPen(QPen(assets::kAxisLine, 1));
         p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
         const double w = smallMetrics.horizontalAdvance(t.label) + 2;
         const double left = std::clamp(x - w / 2, area.left(), area.right() - w);
-        p.setPen(kTextColour);
+        p.setPen(assets::kText);
         p.drawText(QRectF(left, plot.bottom() + 5, w, lineHeight), Qt::AlignCenter, t.label);
     }
 

@@ -20,10 +20,6 @@ class QFontMetricsF;
 
 namespace history {
 
-// The game's Song/Ming font ("宋体", else AR PL UMing and its kin), the same
-// families its captions ask for, at `pixelSize` logical pixels.
-QFont songFont(int pixelSize, bool bold = false);
-
 class Chart : public QWidget {
     Q_OBJECT
 public:

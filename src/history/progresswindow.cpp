@@ -22,29 +22,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "assets/palette.h"
 #include "history/chart.h"
 #include "history/csvexport.h"
 #include "history/store.h"
+#include "platform/firstpaint.h"
+#include "platform/songfont.h"
 
 namespace history {
 
 namespace {
-
-// The game's colours: the sky and the meadow of its scene, the wood of the
-// sign, the pink of the balls.
-const QColor kSky(0x8e, 0xcf, 0xf5);
-const QColor kSkyDeep(0x2a, 0x8f, 0xc9);
-const QColor kMeadow(0x7e, 0xc7, 0x22);
-const QColor kPink(0xf7, 0x6a, 0xa8);
-const QColor kWood(0x8b, 0x5a, 0x2b);
-const QColor kBackground(0xf3, 0xf9, 0xfc);
-const QColor kTitleColour(0x5e, 0x3a, 0x17);
-const QColor kTextColour(0x6b, 0x5f, 0x55);
-const QColor kBorderColour(0xd3, 0xe3, 0xec);
-
-// No play, then five greens from the palest to the meadow's shade.
-const QColor kShades[6] = {QColor(0xec, 0xf1, 0xe8), QColor(0xd4, 0xee, 0xb0), QColor(0xad, 0xdc, 0x72),
-                           QColor(0x7e, 0xc7, 0x22), QColor(0x58, 0xa1, 0x17), QColor(0x3a, 0x77, 0x10)};
 
 // The minutes a day where each shade of green ends: a game lasts a few
 // minutes, and a quarter of an hour a day is a good deal of practice.
@@ -118,8 +105,8 @@ int CalendarView::shadeOf(double minutes)
 namespace {
 
 struct CalendarFonts {
-    QFont title = songFont(15, true);
-    QFont small = songFont(12);
+    QFont title = vb::songFont(15, true);
+    QFont small = vb::songFont(12);
     QFontMetricsF titleMetrics{title};
     QFontMetricsF smallMetrics{small};
     double headerHeight() const { return kCardPad - 2 + titleMetrics.height() + 2 + smallMetrics.height() + 6; }
@@ -248,18 +235,18 @@ void CalendarView::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     const CalendarFonts f;
 
-    p.setPen(QPen(kBorderColour, 1));
+    p.setPen(QPen(assets::kCardBorder, 1));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
 
     double top = kCardPad - 2;
     p.setFont(f.title);
-    p.setPen(kTitleColour);
+    p.setPen(assets::kTitleText);
     p.drawText(QRectF(kCardPad, top, width() - 2 * kCardPad, f.titleMetrics.height()),
                Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("练习日历"));
     top += f.titleMetrics.height() + 2;
     p.setFont(f.small);
-    p.setPen(kTextColour);
+    p.setPen(assets::kText);
     p.drawText(QRectF(kCardPad, top, width() - 2 * kCardPad, f.smallMetrics.height()),
                Qt::AlignLeft | Qt::AlignVCenter,
                f.smallMetrics.elidedText(QStringLiteral("最近半年，每格一天，两关都算；颜色越深，玩得越久"),
@@ -308,18 +295,18 @@ void CalendarView::paintEvent(QPaintEvent*)
         int shade = 0;
         if (played != days_.end() && played->day == day && played->games > 0)
             shade = std::max(1, shadeOf(played->minutes));
-        p.setBrush(kShades[shade]);
+        p.setBrush(assets::kShades[shade]);
         p.drawRoundedRect(cellRect(day), 2, 2);
     }
     // Today ringed in wood, so the parent finds it.
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kWood, 1.4));
+    p.setPen(QPen(assets::kWood, 1.4));
     p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
 
     // The legend, under the grid's right end: 少 ▢▢▢▢▢▢ 多.
     p.setPen(Qt::NoPen);
     for (int shade = 0; shade < 6; ++shade) {
-        p.setBrush(kShades[shade]);
+        p.setBrush(assets::kShades[shade]);
         p.drawRoundedRect(legendRect(shade), 2, 2);
     }
     const QRectF lowest = legendRect(0);
@@ -327,7 +314,7 @@ void CalendarView::paintEvent(QPaintEvent*)
     const QString less = QStringLiteral("少");
     const QString more = QStringLiteral("多");
     const double lessWidth = f.smallMetrics.horizontalAdvance(less) + 2;
-    p.setPen(kTextColour);
+    p.setPen(assets::kText);
     p.drawText(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line),
                Qt::AlignRight | Qt::AlignVCenter, less);
     p.drawText(QRectF(highest.right() + 4, highest.center().y() - line / 2, f.smallMetrics.horizontalAdvance(more) + 2,
@@ -342,11 +329,11 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     : QWidget(parent), games_(std::move(games)), today_(today)
 {
     setWindowTitle(QStringLiteral("家长：学习进度"));
-    setFont(songFont(14));
+    setFont(vb::songFont(14));
     setStyleSheet(QString::fromUtf8(kStyle));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kBackground);
+    palette.setColor(QPalette::Window, assets::kPaper);
     setPalette(palette);
     resize(960, 700);
 
@@ -374,7 +361,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     headerRow->setSpacing(6);
     auto* title = new QLabel(QStringLiteral("学习进度"), header);
     title->setObjectName(QStringLiteral("title"));
-    title->setFont(songFont(24, true));
+    title->setFont(vb::songFont(24, true));
     headerRow->addWidget(title);
     headerRow->addStretch(1);
     auto addChooser = [&](const QString& name, const QStringList& choices, int checked) {
@@ -421,14 +408,14 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
         auto* banner = new QLabel(problem, page);
         banner->setObjectName(QStringLiteral("problem"));
         banner->setWordWrap(true);
-        banner->setFont(songFont(15));
+        banner->setFont(vb::songFont(15));
         banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
         column->addWidget(banner);
     }
 
     summary_ = new QLabel(page);
     summary_->setObjectName(QStringLiteral("summary"));
-    summary_->setFont(songFont(16, true));
+    summary_->setFont(vb::songFont(16, true));
     column->addWidget(summary_);
 
     empty_ = new QLabel(page);
@@ -436,7 +423,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setWordWrap(true);
     empty_->setTextFormat(Qt::RichText);
-    empty_->setFont(songFont(17));
+    empty_->setFont(vb::songFont(17));
     empty_->setMinimumHeight(200);
     column->addWidget(empty_);
 
@@ -475,7 +462,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     cardColumn->setSpacing(4);
     auto* cardTitle = new QLabel(QStringLiteral("难一点的题"), card);
     cardTitle->setObjectName(QStringLiteral("cardTitle"));
-    cardTitle->setFont(songFont(15, true));
+    cardTitle->setFont(vb::songFont(15, true));
     cardColumn->addWidget(cardTitle);
     hardSums_ = new QLabel(card);
     hardSums_->setWordWrap(true);
@@ -509,7 +496,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
                    page);
     exportNote->setObjectName(QStringLiteral("note"));
     exportNote->setWordWrap(true);
-    exportNote->setFont(songFont(13));
+    exportNote->setFont(vb::songFont(13));
     exportNote->setVisible(!games_.empty());
     exportRow->addWidget(exportNote, 1);
     right->addLayout(exportRow);
@@ -520,7 +507,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     if (!storePath.isEmpty()) {
         auto* storage = new QLabel(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath), page);
         storage->setObjectName(QStringLiteral("storage"));
-        storage->setFont(songFont(13));
+        storage->setFont(vb::songFont(13));
         storage->setTextInteractionFlags(Qt::TextSelectableByMouse);
         storage->setWordWrap(true);
         column->addWidget(storage);
@@ -534,7 +521,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     // each one that names none is given the game's font here.
     for (QWidget* child : findChildren<QWidget*>()) {
         if (!child->testAttribute(Qt::WA_SetFont))
-            child->setFont(songFont(14));
+            child->setFont(vb::songFont(14));
     }
 
     refresh();
@@ -629,8 +616,8 @@ void ProgressWindow::refresh()
     for (const Game* game : selected)
         if (game->ending == Ending::Wrong || game->ending == Ending::Time)
             playedOut.push_back(game);
-    Chart::Series scores{QStringLiteral("每局"), Chart::Style::Points, kPink, {}};
-    Chart::Series trend{QStringLiteral("走势"), Chart::Style::Line, kWood, {}};
+    Chart::Series scores{QStringLiteral("每局"), Chart::Style::Points, assets::kBallPink, {}};
+    Chart::Series trend{QStringLiteral("走势"), Chart::Style::Line, assets::kWood, {}};
     for (const ScorePoint& point : scorePoints(playedOut)) {
         const double x = Chart::xOf(point.started);
         scores.points.emplace_back(x, point.score);
@@ -638,8 +625,8 @@ void ProgressWindow::refresh()
     }
     scoreChart_->setSeries({scores, trend});
 
-    Chart::Series speedLine{QString(), Chart::Style::Line, kSkyDeep, {}};
-    Chart::Series speedDots{QString(), Chart::Style::Points, kSkyDeep, {}};
+    Chart::Series speedLine{QString(), Chart::Style::Line, assets::kSkyDeep, {}};
+    Chart::Series speedDots{QString(), Chart::Style::Points, assets::kSkyDeep, {}};
     for (const DayValue& v : medianSecondsPerDay(selected)) {
         speedLine.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value);
         speedDots.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value);
@@ -655,12 +642,12 @@ void ProgressWindow::refresh()
     const std::vector<DayValue> days = accuracyPerDay(selected);
     std::vector<Chart::Series> accuracySeries;
     if (bars) {
-        accuracySeries.push_back({QString(), Chart::Style::Bars, kMeadow.darker(108), {}});
+        accuracySeries.push_back({QString(), Chart::Style::Bars, assets::kGrass.darker(108), {}});
         for (const DayValue& v : days)
             accuracySeries.back().points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
     } else {
-        Chart::Series weeks{QStringLiteral("每周"), Chart::Style::Line, kMeadow.darker(125), {}};
-        Chart::Series dots{QStringLiteral("每天"), Chart::Style::Points, kMeadow, {}};
+        Chart::Series weeks{QStringLiteral("每周"), Chart::Style::Line, assets::kGrass.darker(125), {}};
+        Chart::Series dots{QStringLiteral("每天"), Chart::Style::Points, assets::kGrass, {}};
         double right = 0;
         int answers = 0;
         for (std::size_t i = 0; i < days.size(); ++i) {
@@ -707,8 +694,8 @@ void ProgressWindow::refresh()
     for (int a = 1; a <= amounts; ++a)
         names << QString::number(a);
     sumKindsChart_->setCategories(names);
-    Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, kSky.darker(112), {}};
-    Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, kPink, {}};
+    Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, assets::kSky.darker(112), {}};
+    Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, assets::kBallPink, {}};
     for (const SumKind& kind : sumKinds(selected)) {
         if (kind.answered == 0 || kind.amount < 1 || kind.amount > amounts)
             continue;
@@ -749,50 +736,6 @@ void ProgressWindow::chooseExportFolder()
 
 // -------------------------------------------------------------------- opening
 
-namespace {
-
-// Notes the first time the window is drawn, for the benchmark: a paint of
-// the window itself means the whole window is being drawn; the time is
-// taken once that drawing is through.
-class FirstPaint : public QObject {
-public:
-    FirstPaint(ProgressWindow* window, QElapsedTimer clock) : QObject(window), window_(window), clock_(clock)
-    {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == window_ && event->type() == QEvent::Paint && !seen_) {
-            seen_ = true;
-            QTimer::singleShot(0, this, [this] { measure(); });
-        }
-        return false;
-    }
-
-private:
-    void measure()
-    {
-        const double openDraw = static_cast<double>(clock_.nsecsElapsed()) / 1e6;
-        QElapsedTimer switching;
-        switching.start();
-        window_->setPeriod(window_->period() == Period::All ? Period::Month : Period::All);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        window_->repaint();
-        const double switchMs = static_cast<double>(switching.nsecsElapsed()) / 1e6;
-        std::printf("progress: open+draw %.1f ms, period switch %.1f ms\n", openDraw, switchMs);
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
-    }
-
-    ProgressWindow* window_;
-    QElapsedTimer clock_;
-    bool seen_ = false;
-};
-
-}  // namespace
-
 int showProgressWindow(const QDate& today)
 {
     QElapsedTimer clock;
@@ -802,8 +745,22 @@ int showProgressWindow(const QDate& today)
     if (store.open())
         games = store.loadAll();
     ProgressWindow window(std::move(games), store.problemText(), today, store.path());
-    if (qEnvironmentVariableIsSet("PELLARO_MEASURE_PROGRESS"))
-        new FirstPaint(&window, clock);
+    if (qEnvironmentVariableIsSet("PELLARO_MEASURE_PROGRESS")) {
+        // The time once the window's first drawing is through, then one
+        // switch of the period, drawn at once.
+        platform::afterNextPaint(&window, [&window, clock] {
+            const double openDraw = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            QElapsedTimer switching;
+            switching.start();
+            window.setPeriod(window.period() == Period::All ? Period::Month : Period::All);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            window.repaint();
+            const double switchMs = static_cast<double>(switching.nsecsElapsed()) / 1e6;
+            std::printf("progress: open+draw %.1f ms, period switch %.1f ms\n", openDraw, switchMs);
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+    }
     window.show();
     return QApplication::exec();
 }

@@ -453,17 +453,6 @@ void Timer::tick()
 
 // --------------------------------------------------------------------- windows
 
-QFont songFont(int pixelSize, bool bold)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun"),
-                      QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL SungtiL GB"),
-                      QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK SC")});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 void setFixedSingleBorder(QWidget* window, int width, int height)
 {
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

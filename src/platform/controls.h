@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/devicegrid.h"
+#include "platform/songfont.h"
 
 namespace vb {
 
@@ -200,10 +201,6 @@ public:
 private:
     std::map<int, Control*> elements_;
 };
-
-// The Song-style font the captions ask for ("宋体"), falling back to an
-// installed Song/Ming CJK font, at `pixelSize` pixels.
-QFont songFont(int pixelSize, bool bold);
 
 // `region` (in `widget`'s pixels) less what its visible opaque child boxes
 // cover: they paint every pixel of their own.

@@ -1,8 +1,9 @@
 #include "platform/startupmarks.h"
 
-#include <QCoreApplication>
+#include "platform/firstpaint.h"
+
 #include <QElapsedTimer>
-#include <QEvent>
+#include <QString>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -23,34 +24,6 @@ Marks& marks()
     static Marks m;
     return m;
 }
-
-// Watches the whole application until the first expose and paint are seen.
-class FirstFrame : public QObject {
-public:
-    using QObject::QObject;
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Expose && !exposed_) {
-            exposed_ = true;
-            startupMark("first expose");
-        } else if (event->type() == QEvent::Paint && !painted_ && watched->isWidgetType()) {
-            painted_ = true;
-            startupMark("first paint event");
-            // Runs once the repaint that this paint belongs to is done and
-            // flushed to the window.
-            QMetaObject::invokeMethod(
-                this, [] { startupMark("first frame drawn"); }, Qt::QueuedConnection);
-        }
-        if (exposed_ && painted_)
-            QCoreApplication::instance()->removeEventFilter(this);
-        return false;
-    }
-
-private:
-    bool exposed_ = false;
-    bool painted_ = false;
-};
 
 }  // namespace
 
@@ -86,7 +59,7 @@ void markFirstFrame(QWidget* window)
 {
     if (!marks().on || !window)
         return;
-    QCoreApplication::instance()->installEventFilter(new FirstFrame(window));
+    afterNextPaint(window, [] { startupMark("first frame drawn"); });
 }
 
 }  // namespace platform

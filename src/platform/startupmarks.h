@@ -16,8 +16,7 @@ void beginStartupMarks();
 // Writes the step `what` with the time, when measuring.
 void startupMark(const char* what);
 
-// When measuring: marks the first expose of `window`'s native window and
-// the first paint of a widget in it.
+// When measuring: marks the end of the first frame `window` paints.
 void markFirstFrame(QWidget* window);
 
 }  // namespace platform

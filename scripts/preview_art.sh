@@ -44,7 +44,7 @@ static const char* kAnimals[] = {"lamb", "cat", "dog", "rabbit", "panda", "duck"
 static QImage animals()
 {
     const int small[] = {32, 64, 120};
-    QImage img(2 * (8 * 130) + 20, 200 + 2 * 410, QImage::Format_ARGB32_Premultiplied);
+    QImage img(2 * (8 * 130) + 20, 200 + 2 * 810, QImage::Format_ARGB32_Premultiplied);
     img.fill(kWhite);
     QPainter p(&img);
     p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
@@ -62,13 +62,12 @@ static QImage animals()
             }
         }
     }
+    // At 400 px: four a row, the first two rows on white, the next two on navy.
     for (int half = 0; half < 2; ++half) {
-        const QColor back = half ? kNavy : kWhite;
-        tile(p, QRectF(0, 200 + half * 410, img.width(), 410), back);
-        for (int a = 0; a < 8; ++a) {
-            QSvgRenderer* r = svg(QStringLiteral("animals/%1.svg").arg(kAnimals[a]));
-            r->render(&p, QRectF(5 + a * 257, 205 + half * 410, 400, 400));
-        }
+        tile(p, QRectF(0, 200 + half * 810, img.width(), 810), half ? kNavy : kWhite);
+        for (int a = 0; a < 8; ++a)
+            svg(QStringLiteral("animals/%1.svg").arg(kAnimals[a]))
+                ->render(&p, QRectF(5 + (a % 4) * 405, 205 + half * 810 + (a / 4) * 405, 400, 400));
     }
     return img;
 }

@@ -100,7 +100,7 @@ static QImage keypad()
     QSvgRenderer* down = svg(QStringLiteral("keypad/key-pressed.svg"));
     QSvgRenderer* digits = svg(QStringLiteral("keypad/digits.svg"));
     QSvgRenderer* panel = svg(QStringLiteral("keypad/panel.svg"));
-    QImage img(1700, 1450, QImage::Format_ARGB32_Premultiplied);
+    QImage img(1700, 1800, QImage::Format_ARGB32_Premultiplied);
     img.fill(kWhite);
     QPainter p(&img);
     p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);

@@ -16,12 +16,14 @@
 // or more (7 + 5, 7 + 15), as the parents' window counts it.
 //
 // How a sum's priority comes about (priorities() below). This follows the
-// response-time-based adaptive sequencing of the learning literature: each
-// fact gets a priority from its errors and from how slow its right answers
-// are against a mastery time, a fact just asked waits a few turns before it
-// may come again, and facts answered fast and right several times in a row
-// are retired; recent answers count more than old ones, and what has not
-// been practised for long fades back toward not yet known.
+// response-time-based adaptive sequencing of the learning literature (the
+// ARTS scheme of Mettler, Massey and Kellman, 2011, and the ACT-R
+// rate-of-forgetting models behind fact-learning tools): each fact gets a
+// priority from its errors and from how slow its right answers are against
+// a mastery time, a fact just asked waits a few turns before it may come
+// again, and facts answered fast and right several times in a row are
+// retired; recent answers count more than old ones, and what has not been
+// practised for long fades back toward not yet known.
 //
 // 1. Mastery time: the child's own fast pace at that level. Of the newest
 //    kMasteryAnswers right answers without a wrong entry, the
@@ -49,7 +51,7 @@
 //    newest of them less than kRetireDays old, is retired:
 //    kRetiredPriority.
 // For a five-year-old's 90-second game of 15 to 40 loads, a sum comes about
-// once in four games at level 1: its newest ten answers are about the last
+// once in three or four games: its newest ten answers are about the last
 // month of play, and a month's pause halves what they say.
 //
 // How an amount is drawn at an arrival (chooseAmount() below). Each possible
@@ -103,8 +105,9 @@ inline constexpr double kHalfLifeDays = 30;
 inline constexpr double kUnknownNeed = 1;
 inline constexpr double kUnknownWeight = 0.5;
 
-// ---- priority: 0.01 for a sum known, 1.21 for one not yet known, 4.41 for
-// one twice as slow as the mastery time, 9.61 and more for a wrong one
+// ---- priority: (kBasePriority + need)^2 is 0.01 at need 0, 1.21 at need 1
+// (a sum never asked), 4.41 at need 2 (answers twice as slow as the mastery
+// time), 9.61 at need 3 (a wrong entry each time)
 inline constexpr double kBasePriority = 0.1;
 inline constexpr int kRetireRun = 3;
 inline constexpr double kRetireDays = 60;

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QImage>
 #include <QLabel>
 #include <QObject>
@@ -16,7 +15,6 @@
 #include <vector>
 
 #include "platform/devicegrid.h"
-#include "platform/songfont.h"
 
 namespace vb {
 

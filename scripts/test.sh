@@ -19,7 +19,8 @@ if [ "${SKIP_SANITIZE:-0}" != 1 ]; then
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
   cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPELLARO_SANITIZE=ON
   cmake --build build-sanitize -j "$JOBS"
-  ctest --test-dir build-sanitize --output-on-failure -j "$JOBS" -LE xvfb
+  # The real program on virtual X servers too, one at a time as always.
+  ctest --test-dir build-sanitize --output-on-failure -j "$JOBS"
 fi
 
 FUZZ_SECONDS=${FUZZ_SECONDS:-45}

@@ -1,9 +1,12 @@
 // Full screen: the scale chosen for common screens, and the main window taken
 // onto the stage and back with a game under way, its pictures drawn at the
-// stage's scale and the windows it opens shown over it.
+// stage's scale and the windows it opens shown over it, carried along by F11
+// and gone in good order however the program ends.
 #include "gametest.h"
 
+#include <QFile>
 #include <QGraphicsProxyWidget>
+#include <QPointer>
 #include <QScreen>
 
 #include "game/fullscreen.h"
@@ -83,12 +86,84 @@ private slots:
         QVERIFY(f.isEnabled());
     }
 
+    void secondaryWindowsGoAlongAndLeaveInOneWay_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("closedFirst");
+        for (const char* window : {"help", "leaderboard with a place", "leaderboard without a place"}) {
+            QTest::addRow("%s, then the program is ended", window) << QString::fromLatin1(window) << false;
+            QTest::addRow("%s closed, then the main window", window) << QString::fromLatin1(window) << true;
+        }
+    }
+    void secondaryWindowsGoAlongAndLeaveInOneWay()
+    {
+        // The window open over the game goes out of full screen and comes
+        // back with the game, whichever native window gets F11 and however
+        // often; then it leaves the stage whether it or the program ends
+        // first. A fault here is a crash (caught by the sanitizer build).
+        QFETCH(QString, window);
+        QFETCH(bool, closedFirst);
+        auto g = std::make_unique<Game>();
+        Form1& f = *g->form;
+        auto full = std::make_unique<game::FullScreen>(&f);
+        full->enter();
+        vb::Stage* stage = vb::Stage::of(&f);
+        QVERIFY(stage);
+        if (window == QLatin1String("help")) {
+            f.Picth_Click();
+        } else {
+            if (window.endsWith(QLatin1String("without a place"))) {
+                QFile board(g->boards.filePath(QStringLiteral("dreb0.tmp")));
+                QVERIFY(board.open(QIODevice::WriteOnly));
+                board.write(QByteArray("a,5000\r\n").repeated(10));
+            }
+            f.form2()->Show();
+            QCOMPARE(f.form2()->iPlace >= 0, !window.endsWith(QLatin1String("without a place")));
+        }
+        QPointer<QWidget> open = window == QLatin1String("help") ? f.form3()->window() : f.form2()->window();
+        QVERIFY(open && !f.isEnabled());
+
+        for (int round = 0; round < 3; ++round) {
+            // F11 at the stage, or at the main window's own native window,
+            // hidden while the stage shows it.
+            QTest::keyClick(round == 2 ? f.windowHandle() : stage->windowHandle(), Qt::Key_F11);
+            QVERIFY(!full->isOn());
+            QVERIFY(open->isVisible() && !open->graphicsProxyWidget());
+            // Back from the secondary window's own native window, or the
+            // main one's.
+            QTest::keyClick(round == 1 ? f.windowHandle() : open->windowHandle(), Qt::Key_F11);
+            QVERIFY(full->isOn());
+            QCOMPARE(vb::Stage::of(open), stage);
+            QVERIFY(open->isVisible() && !f.isEnabled());
+        }
+
+        if (closedFirst) {
+            open->close();  // as its close button does
+            // Closed but not yet deleted: it does not come back with F11.
+            QTest::keyClick(stage->windowHandle(), Qt::Key_F11);
+            QVERIFY(!full->isOn());
+            QVERIFY(!open || !open->isVisible());
+            QTRY_VERIFY(open.isNull());
+            QVERIFY(f.isEnabled());
+            QTest::keyClick(f.windowHandle(), Qt::Key_F11);
+            QVERIFY(full->isOn());
+            QVERIFY(f.close());
+        } else {
+            f.closeAllWindows();  // what logout and the end signals do
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // As the program ends: the switch goes first, then the main window.
+        full.reset();
+        g.reset();
+        QVERIFY(open.isNull() || !open->isVisible());
+    }
+
     void theScreenKeepsUpWithTheGame()
     {
-        // The stage copies again only what changed on its screen image. After
-        // each change, a repaint of the whole stage must leave the image as a
-        // fresh drawing of the stage shows it: the lamb gone from where it
-        // stood, the time bar's rows, the heap, the total.
+        // The boxes on the stage paint only what no opaque box above them
+        // covers. After each change, a repaint of the whole stage must leave
+        // the image as a fresh drawing of the stage shows it: the lamb gone
+        // from where it stood, the time bar's rows, the heap, the total.
         Game g;
         Form1& f = *g.form;
         game::FullScreen full(&f);

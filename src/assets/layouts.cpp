@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "platform/songfont.h"
+
 namespace assets {
 
 namespace {

@@ -19,6 +19,7 @@
 #include "assets/palette.h"
 #include "platform/devicegrid.h"
 #include "platform/firstpaint.h"
+#include "platform/songfont.h"
 #include "platform/stage.h"
 
 namespace game {
@@ -127,8 +128,12 @@ void FullScreen::enter()
     QScreen* screen = window_->screen();
     if (const QWindow* shown = window_->windowHandle(); shown && window_->isVisible())
         screen = shown->screen();
-    if (!stage_)
-        stage_ = std::make_unique<vb::Stage>(window_, paintSurround);
+    if (!stage_) {
+        // The leaderboard and help windows over the game: a navy frame with a
+        // title bar in the sky's colour and a red close button.
+        const vb::FrameLook frame{assets::kNavy, assets::kSky, assets::kCloseRed, vb::songFont(16, true)};
+        stage_ = std::make_unique<vb::Stage>(window_, paintSurround, frame);
+    }
     stage_->enter(screen);
 }
 
@@ -145,7 +150,6 @@ void FullScreen::toggle()
     else
         enter();
 }
-
 
 void FullScreen::measureSwitching(int times)
 {

@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEngine>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -27,21 +27,6 @@ QColor QBColor(int index)
 // ------------------------------------------------------------------ PictureBox
 
 namespace {
-
-// A visible child box that paints every pixel of its own.
-bool isOpaqueBox(const QObject* object)
-{
-    const auto* box = qobject_cast<const QWidget*>(object);
-    return box && !box->isWindow() && box->isVisible() && box->testAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-// Unique across all boxes, so that a box made where a deleted one stood does
-// not take over what the stage remembers of that one.
-std::uint64_t newCanvasSerial()
-{
-    static std::uint64_t last = 0;
-    return ++last;
-}
 
 PictureRenderer& pictureRenderer()
 {
@@ -145,12 +130,11 @@ void PictureBox::makeCanvas(const DeviceGrid& grid) const
 {
     canvasDue_ = false;
     canvasGrid_ = grid;
-    canvasSerial_ = newCanvasSerial();
     const QSize device = grid.size(size()).expandedTo(QSize(1, 1));
     const QImage picture = picture_.isNull() ? QImage() : grid.ratio == 1.0 ? picture_ : pictureFor(grid);
     // A picture that fills the box exactly, opaque, is the canvas itself
-    // (shared, not copied; a fill drawn later copies it first): the lamb
-    // changes its picture at every step.
+    // (shared, not copied; a fill drawn later copies it first): a picture
+    // that moves may be given anew at every step.
     if (fills_.empty() && picture.size() == device && picture.format() == QImage::Format_RGB32) {
         canvas_ = picture;
         return;
@@ -178,8 +162,8 @@ void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
     const QRect box = QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
                             QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1));
     // Kept for a canvas made again at another ratio. A fill forgets the
-    // earlier ones it covers: the blue bar of a new game forgets the red
-    // rows of the last one, the signal box keeps one colour.
+    // earlier ones it covers, so a box filled again and again in one place
+    // keeps one fill, and a fill over the whole box forgets all the others.
     const QRect kept = box & rect();
     if (!kept.isEmpty()) {
         fills_.erase(std::remove_if(fills_.begin(), fills_.end(),
@@ -195,8 +179,6 @@ void PictureBox::fillBox(int x1, int y1, int x2, int y2, int paletteIndex)
     }
     QPainter p(&canvas_);
     p.fillRect(canvasGrid_.rect(box), QBColor(paletteIndex));
-    if (Stage* stage = Stage::of(this))
-        stage->forget(this, canvasGrid_.rect(box).adjusted(-1, -1, 1, 1));
     // On a screen that scales, the logical box's edge rows may be shared
     // with its neighbours: repaint a pixel more all round.
     update(canvasGrid_.ratio == 1.0 ? box : box.adjusted(-1, -1, 1, 1));
@@ -231,57 +213,34 @@ void PictureBox::paintEvent(QPaintEvent* event)
     // is cut up by the boxes over this one; the paint engine copies a
     // picture under a clip of one rectangle line by line, but one under a
     // clip of many rectangles it cuts into slices for worker threads, a
-    // wake-up each, which the scene's strips beside the walking lamb paid
-    // at every step. So each rectangle is painted on its own.
+    // wake-up each, which a box with others moving over it paid at every
+    // move. So each rectangle is painted on its own.
     const QRegion deviceClip = p.paintEngine()->systemClip().translated(-origin);
     QRegion pieces;
     for (const QRect& part : uncovered(event->region())) {
         const QRect exposed = canvasGrid_.rect(part).adjusted(-1, -1, 1, 1) & canvas_.rect();
         pieces += deviceClip.isEmpty() ? QRegion(exposed) : deviceClip & exposed;
     }
-    // The stage repaints one rectangle round all that changed in the window
-    // (the lamb's step and the time bar's new row come as a strip across the
-    // scene); what of it still shows this canvas is not copied again.
-    Stage* stage = Stage::of(this);
-    if (stage && !stage->paintsOnScreen(p))
-        stage = nullptr;
-    const QRegion shown = stage ? stage->retainedOf(this, canvasSerial_, origin) : QRegion();
-    for (const QRect& piece : pieces - shown) {
+    for (const QRect& piece : pieces) {
         p.save();
         p.setClipRect(piece, Qt::IntersectClip);
         p.drawImage(corner + QPointF(piece.topLeft()), canvas_, piece);
         p.restore();
     }
-    if (stage)
-        stage->retain(this, pieces);
 }
 
 QRegion PictureBox::uncovered(const QRegion& region) const
 {
     // A window on the full-screen stage is painted through the stage, which
     // paints every box under a repainted area, also where an opaque box
-    // above covers it (the scene under the walking lamb, at the stage's
-    // many device pixels a step). What such boxes cover is left to them;
-    // they paint every pixel of their own.
-    QRegion part = withoutOpaqueChildren(this, region);
-    if (const QWidget* parent = parentWidget()) {
-        // Later siblings stand above this box.
-        const QObjectList& siblings = parent->children();
-        QRegion above;
-        for (qsizetype i = siblings.indexOf(const_cast<PictureBox*>(this)) + 1; i < siblings.size(); ++i)
-            if (isOpaqueBox(siblings.at(i)))
-                above += static_cast<const QWidget*>(siblings.at(i))->geometry().translated(-pos());
-        part -= above;
-    }
-    return part;
-}
-
-QRegion withoutOpaqueChildren(const QWidget* widget, QRegion region)
-{
-    for (const QObject* child : widget->children())
-        if (isOpaqueBox(child))
-            region -= static_cast<const QWidget*>(child)->geometry();
-    return region;
+    // above covers it (at the stage's many device pixels, each time the box
+    // above moves). What such boxes cover is left to them; they paint every
+    // pixel of their own.
+    const QRegion part = withoutOpaqueChildren(this, region);
+    const QWidget* parent = parentWidget();
+    if (!parent)
+        return part;
+    return withoutOpaqueChildren(parent, part.translated(pos()), this).translated(-pos());
 }
 
 void PictureBox::moveEvent(QMoveEvent* event)
@@ -314,7 +273,6 @@ void PictureBox::resizeEvent(QResizeEvent* event)
     p.drawImage(0, 0, canvas_);
     p.end();
     canvas_ = grown;
-    canvasSerial_ = newCanvasSerial();
     QWidget::resizeEvent(event);
 }
 
@@ -361,7 +319,7 @@ Label::Label(QWidget* parent) : QLabel(parent)
     setWordWrap(true);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setFocusPolicy(Qt::NoFocus);
-    setBackTransparent();
+    setAutoFillBackground(false);
 }
 
 void Label::setForeColor(const QColor& color)
@@ -377,11 +335,6 @@ void Label::setBackOpaque(const QColor& color)
     pal.setColor(QPalette::Window, color);
     setPalette(pal);
     setAutoFillBackground(true);
-}
-
-void Label::setBackTransparent()
-{
-    setAutoFillBackground(false);
 }
 
 Label* Label::cloneHidden() const
@@ -431,11 +384,6 @@ void Timer::setEnabled(bool on)
         timer_.start();
     else
         timer_.stop();
-}
-
-void Timer::setInterval(int ms)
-{
-    timer_.setInterval(ms);  // restarts the count of an armed timer
 }
 
 void Timer::tick()

@@ -1,23 +1,20 @@
-// The few window controls the game's layouts are made of, with the behaviour
-// the game's handlers expect of them: picture boxes that keep what was drawn
-// on them, labels, timers and control arrays.
+// A few window controls with the behaviour of a classic desktop toolkit:
+// picture boxes that keep what was drawn on them, labels, timers, secondary
+// windows and control arrays.
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QImage>
 #include <QLabel>
 #include <QObject>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <vector>
 
 #include "platform/devicegrid.h"
-#include "platform/songfont.h"
 
 namespace vb {
 
@@ -54,10 +51,7 @@ public:
     const QImage& picture() const { return picture_; }
 
     void setAutoSize(bool on);
-    bool autoSize() const { return autoSize_; }
-
     void setBackColor(const QColor& color);
-    QColor backColor() const { return backColor_; }
 
     // Fills the box with corners (x1,y1) and (x2,y2) in palette colour
     // `paletteIndex`; the far corner's row and column are not filled.
@@ -109,9 +103,6 @@ private:
     mutable QImage canvas_;
     mutable DeviceGrid canvasGrid_;  // the grid the canvas was (or is to be) made for
     mutable bool canvasDue_ = false; // the canvas is to be made for canvasGrid_
-    // Names the canvas's contents, new at every canvas made or grown; what a
-    // full-screen stage still shows of the box is known only for one canvas.
-    mutable std::uint64_t canvasSerial_ = 0;
     std::vector<Fill> fills_;    // drawn since the picture or back colour changed
     QColor backColor_{Qt::white};
     bool autoSize_ = false;
@@ -128,16 +119,16 @@ public:
     void setCaption(const QString& text) { setText(text); }
     QString caption() const { return text(); }
     void setForeColor(const QColor& color);
-    // Opaque labels paint their back colour; transparent ones show what lies behind.
+    // Opaque labels paint their back colour; the others (all at first) show
+    // what lies behind.
     void setBackOpaque(const QColor& color);
-    void setBackTransparent();
 
     Label* cloneHidden() const;
 };
 
 // Raises timer() while enabled, each tick one interval after the handler of
 // the previous one returned: a handler that blocks the thread for a while
-// stretches the rhythm by that much, so a walk step with its pause takes the
+// stretches the rhythm by that much, so a tick whose handler pauses takes the
 // interval plus the pause. The handler is never re-entered by its own timer.
 // Disabling and enabling again, also from inside the handler, counts a full
 // interval from then on.
@@ -148,8 +139,6 @@ public:
 
     void setEnabled(bool on);
     bool enabled() const { return enabled_; }
-    void setInterval(int ms);
-    int interval() const { return timer_.interval(); }
 
 signals:
     void timer();
@@ -201,10 +190,6 @@ public:
 private:
     std::map<int, Control*> elements_;
 };
-
-// `region` (in `widget`'s pixels) less what its visible opaque child boxes
-// cover: they paint every pixel of their own.
-QRegion withoutOpaqueChildren(const QWidget* widget, QRegion region);
 
 // Gives a top-level window a fixed single border with title bar and close
 // box only, and the client size width x height in pixels.

@@ -1,13 +1,14 @@
 // How a picture box's logical pixels fall on the device pixels of a screen
-// that scales (a desktop scaling by 1.25, 1.5, 2 ..., or the --zoom option).
+// that scales (a desktop scaling by 1.25, 1.5, 2 ..., or a program that asks
+// for a scale factor of its own).
 //
 // The toolkit places a child widget whose top left corner lies at logical
 // point (X, Y) of its window on device pixel (round(X * ratio), round(Y *
 // ratio)), halves rounded up, and lets it cover the device pixels up to
-// round((X + width) * ratio). Every drawing of the game follows the same
-// rounding, counted from the window's corner, so that neighbours meet without
-// a gap or an overlap and a colour band that ends on logical row 225 in one
-// picture ends on the same device row in every other.
+// round((X + width) * ratio). Drawings that follow the same rounding, counted
+// from the window's corner, meet their neighbours without a gap or an
+// overlap, and a colour band that ends on one logical row in one picture ends
+// on the same device row in every other.
 #pragma once
 
 #include <QPoint>
@@ -41,12 +42,6 @@ struct DeviceGrid {
                      QPoint(x(logical.right() + 1) - 1, y(logical.bottom() + 1) - 1));
     }
 
-    // The device pixel of the window on which the box's first pixel lies.
-    QPoint deviceOrigin() const
-    {
-        return {toDevicePixel(origin.x(), ratio), toDevicePixel(origin.y(), ratio)};
-    }
-
     // True when the box's pixels fall on the device pixels in the same way
     // as on `other`, only shifted by whole device pixels: the same ratio, and
     // a move that is a whole number of device pixels across and down (a step
@@ -59,9 +54,6 @@ struct DeviceGrid {
         };
         return ratio == other.ratio && whole(origin.x() - other.origin.x()) && whole(origin.y() - other.origin.y());
     }
-
-    bool operator==(const DeviceGrid& other) const { return ratio == other.ratio && origin == other.origin; }
-    bool operator!=(const DeviceGrid& other) const { return !(*this == other); }
 };
 
 }  // namespace vb

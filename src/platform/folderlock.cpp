@@ -25,8 +25,8 @@ FolderLock::FolderLock(const QString& folder, int waitMs) {
     fd_ = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd_ < 0)
         return;
-    // A holder may be stopped (a game in a debugger, a suspended session), so
-    // the wait is bounded: polling with LOCK_NB up to a deadline.
+    // A holder may be stopped (a program in a debugger, a suspended session),
+    // so the wait is bounded: polling with LOCK_NB up to a deadline.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {

@@ -1,4 +1,4 @@
-// An exclusive lock on a folder, shared by every copy of the game that
+// An exclusive lock on a folder, shared by every copy of a program that
 // writes files in it, so that two copies never replace a file at once.
 #pragma once
 
@@ -8,7 +8,7 @@ namespace platform {
 
 // Holds the lock from construction to destruction. It is the kernel's lock on
 // the open folder (flock), which needs no lock file and goes with the process
-// that holds it: a game that crashes or is killed never leaves it locked.
+// that holds it: a program that crashes or is killed never leaves it locked.
 class FolderLock {
 public:
     // Locks `folder`, waiting at most `waitMs` milliseconds (0: not at all)
@@ -23,7 +23,7 @@ public:
     // nothing better can be done there). False when another holder kept it
     // past the wait, or the folder cannot be opened.
     bool mayWrite() const { return mayWrite_; }
-    // Whether the lock is really held: no other copy of the game writes now.
+    // Whether the lock is really held: no other copy writes now.
     bool held() const { return held_; }
 
 private:

@@ -83,9 +83,9 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
         if (!key->isAutoRepeat()) {
             std::int16_t code = static_cast<std::int16_t>(virtualKeyCode(*key));
             handler_(code, static_cast<std::int16_t>(shiftMask(*key)));
-            // On a full-screen stage the window that the key opened (the
-            // leaderboard) shares the native window and now holds the focus:
-            // the key was this window's and goes no further.
+            // On a full-screen stage a window that the key opened shares the
+            // native window and now holds the focus: the key was this
+            // window's and goes no further.
             if (!window_->isEnabled() && vb::Stage::of(window_))
                 return true;
         }

@@ -1,4 +1,4 @@
-// Key-down events the way the game's key handler expects them: a Windows
+// Key-down events as a classic desktop key handler expects them: a Windows
 // virtual-key code and a modifier mask, seen by the window before its
 // focused control.
 #pragma once

@@ -66,7 +66,7 @@ public:
     // Sees every X event before Qt handles it; only the destruction of the
     // main window's own native window matters here. A window that Qt itself
     // destroys or re-creates has left internalWinId() by the time its event
-    // arrives, so only another program's doing ends the game.
+    // arrives, so only another program's doing ends this one.
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
         if (eventType != "xcb_generic_event_t")

@@ -11,11 +11,11 @@
 // SDL is not linked into the program but loaded when sound is first needed
 // (or ahead of that by preloadSound(), on a thread of its own): with the
 // audio back-ends it pulls in, loading it costs more than the rest of the
-// game's start-up. Without the library the game runs silently.
+// program's start-up. Without the library the program runs silently.
 //
-// When SDL has no working audio driver or no device can be opened, the game
-// runs silently: the failure is remembered (until shutdownSound()) so that
-// later calls return at once without trying again.
+// When SDL has no working audio driver or no device can be opened, the
+// program runs silently: the failure is remembered (until shutdownSound())
+// so that later calls return at once without trying again.
 #include "platform/sound.h"
 
 #include <SDL.h>
@@ -38,8 +38,8 @@ namespace {
 // "RIFF" size "WAVE", a "fmt " chunk with its 16-byte body, and the header of
 // a "data" chunk: no WAVE image can be shorter.
 constexpr std::size_t kMinImageSize = 12 + 8 + 16 + 8;
-// The game's sounds are a few hundred kilobytes at most; a header claiming
-// more than this is taken as damaged rather than trusted to bound the read.
+// A sound of a few minutes is a few megabytes; a header claiming more than
+// this is taken as damaged rather than trusted to bound the read.
 constexpr std::size_t kMaxImageSize = 64u * 1024u * 1024u;
 
 // The SDL functions the player calls, looked up in the library loaded at
@@ -48,9 +48,8 @@ struct Sdl {
 #define PELLARO_SDL_FUNCTIONS(X)                                                                  \
     X(SDL_SetHint) X(SDL_SetHintWithPriority) X(SDL_InitSubSystem) X(SDL_QuitSubSystem)          \
     X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_ClearQueuedAudio) X(SDL_QueueAudio)     \
-    X(SDL_GetQueuedAudioSize) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)                    \
-    X(SDL_PauseAudioDevice) X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)               \
-    X(SDL_BuildAudioCVT) X(SDL_ConvertAudio) X(SDL_GetTicks64) X(SDL_Delay)
+    X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice) X(SDL_PauseAudioDevice) X(SDL_RWFromConstMem) \
+    X(SDL_LoadWAV_RW) X(SDL_FreeWAV) X(SDL_BuildAudioCVT) X(SDL_ConvertAudio)
 #define PELLARO_SDL_MEMBER(name) decltype(&::name) name = nullptr;
     PELLARO_SDL_FUNCTIONS(PELLARO_SDL_MEMBER)
 #undef PELLARO_SDL_MEMBER
@@ -164,7 +163,7 @@ bool ensureDevice()
         return false;
     }
     // SDL would otherwise take over SIGINT and SIGTERM and turn them into
-    // events that nobody reads; the game handles them itself.
+    // events that nobody reads; the program handles them itself.
     sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         p.unavailable = true;
@@ -173,7 +172,7 @@ bool ensureDevice()
     p.subsystemUp = true;
 
     SDL_AudioSpec want{};
-    want.freq = 22050;  // the rate of all the game's sounds
+    want.freq = 22050;  // the usual rate of short effect sounds
     want.format = AUDIO_S16SYS;
     want.channels = 2;
     want.samples = 512;  // about 23 ms: short enough for clicks to land on time
@@ -237,28 +236,12 @@ std::vector<Uint8> decodeForDevice(const char* data, std::size_t size)
     return out;
 }
 
-// For a synchronous call: waits until the queue has drained, bounded by the
-// sound's own length plus a margin so that a stalled device cannot hang us.
-void waitUntilPlayed(std::size_t bytes)
-{
-    const Player& p = player();
-    const std::size_t frameBytes = SDL_AUDIO_BITSIZE(p.have.format) / 8u * p.have.channels;
-    Uint64 ms = 0;
-    if (frameBytes > 0 && p.have.freq > 0)
-        ms = bytes / frameBytes * 1000u / static_cast<unsigned>(p.have.freq);
-    const Uint64 deadline = api().SDL_GetTicks64() + ms + 500;
-    while (api().SDL_GetQueuedAudioSize(p.device) > 0 && api().SDL_GetTicks64() < deadline)
-        api().SDL_Delay(5);
-}
-
 }  // namespace
 
-// Flags: SND_MEMORY must be set (the game always sets it); a call without it
-// would name a file, which this player does not read, so it only stops the
-// current sound and returns 0. SND_NODEFAULT changes nothing, as no default
-// sound is ever played. Without SND_ASYNC the call returns once the sound has
-// played. Every call stops the sound that plays, also when its own image
-// turns out to be unplayable.
+// Flags: SND_MEMORY must be set; a call without it would name a file, which
+// this player does not read, so it only stops the current sound and returns
+// 0. The call always returns at once. Every call stops the sound that plays,
+// also when its own image turns out to be unplayable.
 int sndPlaySoundA(const char* data, unsigned flags)
 {
     Player& p = player();
@@ -289,8 +272,6 @@ int sndPlaySoundA(const char* data, unsigned flags)
     if (queued != 0)
         return 0;
     api().SDL_PauseAudioDevice(p.device, 0);
-    if (!(flags & SND_ASYNC))
-        waitUntilPlayed(samples.size());
     return 1;
 }
 

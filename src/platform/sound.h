@@ -1,4 +1,4 @@
-// The game's sound call: start a WAVE image held in memory and return at once.
+// The classic sound call: start a WAVE image held in memory and return at once.
 #pragma once
 
 #include <cstddef>
@@ -6,10 +6,9 @@
 
 namespace platform {
 
-// Flag bits of sndPlaySoundA. The game always passes SND_ASYNC | SND_MEMORY (5).
-constexpr unsigned SND_SYNC = 0x0000;
+// Flag bits of sndPlaySoundA: from memory, asynchronously, the one way it
+// plays (SND_ASYNC | SND_MEMORY, 5).
 constexpr unsigned SND_ASYNC = 0x0001;
-constexpr unsigned SND_NODEFAULT = 0x0002;
 constexpr unsigned SND_MEMORY = 0x0004;
 
 // Starts the RIFF WAVE image that `data` points to (8/16-bit PCM or Microsoft
@@ -18,7 +17,7 @@ constexpr unsigned SND_MEMORY = 0x0004;
 // before returning, so a caller may replace its buffer right after the next
 // call. A null `data` stops the sound that plays. Returns 1 when the sound was
 // handed to the device, 0 otherwise (bad image, no audio device). With no audio
-// device the game runs silently: nothing hangs and nothing is reported.
+// device the program runs silently: nothing hangs and nothing is reported.
 int sndPlaySoundA(const char* data, unsigned flags);
 
 // Test seam: called with the WAVE image (its full length, read from the RIFF

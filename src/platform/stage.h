@@ -3,25 +3,26 @@
 // centred over it at the same scale.
 //
 // The window's own code does not change: its controls keep their logical
-// places and sizes, and the stage scales the whole window when it paints. The
-// picture boxes learn the stage's scale through deviceRatio() and draw their
-// pictures at that resolution, so nothing is enlarged from a small bitmap.
-// What the stage shows around the window is painted by a backdrop that the
-// caller gives.
+// places and sizes, and the stage scales the whole window when it paints.
+// Controls learn the stage's scale through deviceRatio() and draw at that
+// resolution, so nothing is enlarged from a small bitmap. What the stage
+// shows around the window is painted by a backdrop that the caller gives,
+// and the frame round the guests (the windows shown over it) in the colours
+// the caller gives.
 #pragma once
 
+#include <QColor>
+#include <QFont>
+#include <QGraphicsProxyWidget>
 #include <QGraphicsView>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <vector>
 
-class QGraphicsObject;
-class QGraphicsProxyWidget;
 class QScreen;
 
 namespace vb {
@@ -48,22 +49,37 @@ QWindow* shownIn(const QWidget* window);
 // scale while the owner is on a stage, as an ordinary window otherwise.
 void showOver(QWidget* window, QWidget* owner);
 
+// `region` (in `widget`'s pixels) less what its visible opaque child widgets
+// cover, they paint every pixel of their own; only the children that stand
+// above `below`, one of them, when it is given.
+QRegion withoutOpaqueChildren(const QWidget* widget, QRegion region, const QWidget* below = nullptr);
+
+// How the frame round a guest looks: a border with a title bar holding the
+// window's title and a round close button.
+struct FrameLook {
+    QColor border;       // the border and the title's text
+    QColor titleBar;
+    QColor closeButton;  // white cross on it
+    QFont title;         // in the window's logical pixels
+};
+
 class Stage : public QGraphicsView {
     Q_OBJECT
 public:
-    // Paints what lies around the window: `game` is where the window stands
-    // on the stage `stage` large and `scale` the device pixels per logical
-    // pixel; `painter` paints in device pixels, `exposed` is the part to paint.
-    using Backdrop = std::function<void(QPainter& painter, const QRect& exposed, const QRect& game,
+    // Paints what lies around the window: `window` is where the window
+    // stands on the stage `stage` large and `scale` the device pixels per
+    // logical pixel; `painter` paints in device pixels, `exposed` is the part
+    // to paint.
+    using Backdrop = std::function<void(QPainter& painter, const QRect& exposed, const QRect& window,
                                         QSize stage, double scale)>;
 
-    Stage(QWidget* window, Backdrop backdrop);
+    Stage(QWidget* window, Backdrop backdrop, FrameLook frame);
     ~Stage() override;
 
     // Takes the window and the windows it has open onto the stage and covers
     // `screen` with it.
     void enter(QScreen* screen);
-    // Gives the window and its open windows back as ordinary windows, where
+    // Gives the window and its open guests back as ordinary windows, where
     // they stood before.
     void leave();
     bool isOn() const { return on_; }
@@ -71,68 +87,37 @@ public:
     // The stage showing `window`, or nullptr.
     static Stage* of(const QWidget* window);
 
-    double scale() const { return scale_; }   // device pixels per logical pixel
-    QRect gameRect() const { return game_; }  // device pixels of the stage
+    double scale() const { return scale_; }  // device pixels per logical pixel
 
-    // Puts `window`, one the stage's window opened, over the game.
+    // Puts `window`, one the stage's window opened, over it as a guest. The
+    // guest leaves the stage when it is destroyed (the toolkit deletes its
+    // proxy with it) or when the stage leaves; closing it hides it.
     void present(QWidget* window);
-
-    // What the stage's screen image still shows of a picture box's canvas.
-    // The stage repaints one rectangle round all that changed in its window
-    // since the last repaint, so a box under that rectangle is asked to paint
-    // much that it painted before and nothing has covered since.
-    //
-    // True when `painter` paints the stage's screen image (not a grab).
-    bool paintsOnScreen(const QPainter& painter) const;
-    // The part of `box`'s canvas, in canvas pixels, that the screen image
-    // shows as the box last painted it, when the canvas is still
-    // `canvasSerial` at `origin` in the image; empty otherwise, and while
-    // the stage shows other windows over the game.
-    QRegion retainedOf(const QWidget* box, std::uint64_t canvasSerial, QPoint origin);
-    // `box` has just painted `canvasArea` of its canvas.
-    void retain(const QWidget* box, const QRegion& canvasArea);
-    // `canvasArea` of `box`'s canvas has been drawn on.
-    void forget(const QWidget* box, const QRect& canvasArea);
 
 protected:
     void drawBackground(QPainter* painter, const QRectF& rect) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct Guest {
-        QPointer<QWidget> window;
-        QGraphicsProxyWidget* proxy = nullptr;
-        QGraphicsObject* frame = nullptr;
-        QPoint place;  // where it stood as an ordinary window
-    };
+    class Guest;
 
     // Fits the scale and the places to the stage's size and screen.
     void layOut();
-    void placeGuest(Guest& guest);
-    void removeGuest(QWidget* window);
-    // `widget`, one of the window's, is about to paint `region` (its own
-    // pixels) over whatever the boxes painted there.
-    void paintingOver(const QWidget* widget, const QRegion& region);
-    void forgetAll() { retained_.clear(); }
-
-    struct Retained {
-        std::uint64_t canvasSerial = 0;
-        QPoint origin;
-        QRegion area;  // canvas pixels
-    };
-    std::map<const QWidget*, Retained> retained_;
+    void place(Guest& guest) const;
+    // The guests still on the stage, first presented first.
+    std::vector<Guest*> guests();
 
     QPointer<QWidget> window_;
     Backdrop backdrop_;
+    FrameLook frame_;
     QGraphicsScene scene_;
-    QGraphicsProxyWidget* proxy_ = nullptr;
-    std::vector<Guest> guests_;
+    QPointer<QGraphicsProxyWidget> proxy_;  // the window's
+    std::vector<QPointer<QGraphicsProxyWidget>> guests_;
     QPoint place_;  // where the window stood as an ordinary window
     double scale_ = 1.0;
-    QRect game_;
+    QRect shown_;   // where the window stands, in device pixels of the stage
     bool on_ = false;
 };
 

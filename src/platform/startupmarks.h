@@ -1,5 +1,5 @@
 // Where start-up time goes: with PELLARO_MEASURE_STARTUP=1 in the
-// environment the game writes a line to standard error at each step from
+// environment the program writes a line to standard error at each step from
 // main() to its first painted window, with the milliseconds since main()
 // began and, when started by tools/startup_clock (which hands over its clock
 // in STARTUP_CLOCK_START_MS), since the process was started. Without the

@@ -1,5 +1,5 @@
-// Small system services the game's handlers rely on: a blocking pause, a yield
-// to the event loop, a clock-seeded random generator and screen units.
+// Small system services of a classic desktop toolkit: a blocking pause, a
+// yield to the event loop, a clock-seeded random generator and screen units.
 #pragma once
 
 #include <vector>

@@ -45,8 +45,9 @@ start_game() {
 # True while the game started by start_game runs (a process that has ended
 # but is not yet reaped counts as ended).
 game_running() {
-  state=$(sed 's/.*) //' "/proc/$PID/stat" 2>/dev/null | cut -c1)
-  [ -n "$state" ] && [ "$state" != Z ]
+  { read -r stat < "/proc/$PID/stat"; } 2>/dev/null || return 1
+  state=${stat##*) }
+  [ "${state%% *}" != Z ]
 }
 
 # Waits up to $1 seconds for the game to end; true if it did.
@@ -66,6 +67,27 @@ stop_game() {
   game_ends_within 10 || kill -9 "$PID" 2>/dev/null || true
   wait "$PID" 2>/dev/null || true
 }
+
+# Where window $1 stands and how large it is, as "x,y WxH".
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+                           /Width:/ {w=$2} /Height:/ {h=$2} END {print x "," y " " w "x" h}'
+}
+
+# Waits up to ten seconds until window $1 stands at $2 ("x,y WxH").
+wait_geometry() {
+  i=0
+  until [ "$(geometry "$1")" = "$2" ]; do
+    i=$((i + 1)); [ "$i" -lt 100 ] || fail "window $1 is $(geometry "$1"), not $2"
+    sleep 0.1
+  done
+}
+
+# Full screen on a 1920 x 1080 screen: the game's 561 x 449 pixels scaled by
+# 2.4 are 1346 x 1078 device pixels, centred, columns 287 to 1632 and rows 1
+# to 1078. X and Y give the screen column and row of a game pixel.
+X() { awk -v v="$1" 'BEGIN { printf "%d", 287 + int(v * 2.4 + 0.5) }'; }
+Y() { awk -v v="$1" 'BEGIN { printf "%d", 1 + int(v * 2.4 + 0.5) }'; }
 
 # The colour of the pixel at (x, y) of window $1, as "r,g,b".
 pixel_of() {

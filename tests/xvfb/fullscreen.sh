@@ -7,22 +7,8 @@
 #   fullscreen.sh <path-to-pellaro>        (on a 1920x1080 virtual screen)
 . "$(dirname "$0")/common.sh"
 start_game "$1" --fullscreen
-geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-                                     /Width:/ {w=$2} /Height:/ {h=$2} END {print x "," y " " w "x" h}'; }
-wait_geometry() {
-  i=0
-  until [ "$(geometry "$1")" = "$2" ]; do
-    i=$((i + 1)); [ "$i" -lt 100 ] || fail "window $1 is $(geometry "$1"), not $2"
-    sleep 0.1
-  done
-}
 wait_geometry "$WID" "0,0 1920x1080"
 
-# The game's 561 x 449 pixels scaled by 2.4 are 1346 x 1078 device pixels,
-# centred: columns 287 to 1632, rows 1 to 1078. X and Y give a game pixel's
-# place.
-X() { awk -v v="$1" 'BEGIN { printf "%d", 287 + int(v * 2.4 + 0.5) }'; }
-Y() { awk -v v="$1" 'BEGIN { printf "%d", 1 + int(v * 2.4 + 0.5) }'; }
 NAVY="0,0,128"; GRASS="126,199,34"
 # The navy panel ends on the game's last column; the meadow goes on beside it.
 wait_pixel "$WID" 1632 800 "$NAVY" 10

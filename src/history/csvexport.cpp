@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <cstdlib>
 
 namespace history {
 
@@ -33,18 +32,6 @@ void appendRow(QByteArray& out, const QStringList& fields)
 }
 
 QByteArray withBom() { return QByteArray("\xEF\xBB\xBF"); }
-
-// "2026-12-08T09:15:02+08:00": the local time as it was recorded, with its
-// offset written out (also for UTC, where Qt would write "Z").
-QString isoLocal(const QDateTime& t)
-{
-    if (!t.isValid())
-        return QString();
-    const int offset = t.offsetFromUtc();
-    const int minutes = std::abs(offset) / 60;
-    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QLatin1Char(offset < 0 ? '-' : '+') +
-           QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
 
 QString secondsText(double s, int decimals) { return QString::number(s, 'f', decimals); }
 
@@ -80,7 +67,7 @@ CsvFiles makeCsv(const std::vector<Game>& games)
 
     for (const Game& g : games) {
         const QString id = QString::number(g.id);
-        const QString started = isoLocal(g.started);
+        const QString started = isoWithOffset(g.started, false);
         const QString level = QString::number(g.level + 1);
         int loads = 0;
         int right = 0;
@@ -138,9 +125,11 @@ bool exportCsv(const std::vector<Game>& games, const QString& folder, QString* e
     }
 
     // Both written out in full first; nothing replaces an old file until
-    // both are ready. An unfinished QSaveFile leaves no file behind.
+    // both are ready. An unfinished QSaveFile leaves no file behind. Like
+    // the history, the files are their owner's alone.
     for (int i = 0; i < 2; ++i) {
-        if (!files[i].open(QIODevice::WriteOnly) || files[i].write(*bytes[i]) != bytes[i]->size())
+        if (!files[i].open(QIODevice::WriteOnly) || !files[i].setPermissions(QFile::ReadOwner | QFile::WriteOwner) ||
+            files[i].write(*bytes[i]) != bytes[i]->size())
             return fail(QString::fromUtf8("没能保存 %1：").arg(names[i]) + plainReason(files[i]));
     }
     if (!files[0].commit())

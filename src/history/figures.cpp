@@ -10,10 +10,6 @@ namespace history {
 
 namespace {
 
-// The day a game counts on: its start's date in the offset it was recorded
-// with. Invalid when the start is.
-QDate dayOf(const Game& g) { return g.started.isValid() ? g.started.date() : QDate(); }
-
 double seconds(const Delivery& d) { return d.answerTicks / 100.0; }
 
 // The median of `v` (reordered); 0 when empty, the mean of the middle two
@@ -156,32 +152,32 @@ QString oneDecimal(double x) { return QString::number(x, 'f', 1); }
 
 }  // namespace
 
+QDate dayOf(const Game& game)
+{
+    return game.started.isValid() ? game.started.date() : QDate();
+}
+
+QDate mondayOf(const QDate& day)
+{
+    return day.addDays(1 - day.dayOfWeek());
+}
+
+QDate firstDayOf(Period period, const QDate& today)
+{
+    return period == Period::Week ? today.addDays(-6) : period == Period::Month ? today.addDays(-29) : QDate();
+}
+
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
                                      const QDate& today)
 {
-    QDate first;
-    if (period == Period::Week)
-        first = today.addDays(-6);
-    else if (period == Period::Month)
-        first = today.addDays(-29);
-
+    const QDate first = firstDayOf(period, today);
     std::vector<const Game*> out;
     for (const Game& g : games) {
-        if (g.level != level)
-            continue;
-        if (period != Period::All) {
-            const QDate day = dayOf(g);
-            if (!day.isValid() || !first.isValid() || day < first || day > today)
-                continue;
-        }
-        out.push_back(&g);
+        const QDate day = dayOf(g);
+        if (g.level == level &&
+            (period == Period::All || (day.isValid() && first.isValid() && day >= first && day <= today)))
+            out.push_back(&g);
     }
-    // Invalid starts first, then by the instant each game started.
-    std::stable_sort(out.begin(), out.end(), [](const Game* a, const Game* b) {
-        if (a->started.isValid() != b->started.isValid())
-            return !a->started.isValid();
-        return a->started.isValid() && a->started.toMSecsSinceEpoch() < b->started.toMSecsSinceEpoch();
-    });
     return out;
 }
 
@@ -385,7 +381,7 @@ Summary summary(const std::vector<const Game*>& selected, const std::vector<Game
         s.bestScore = s.games == 1 ? g->score : std::max(s.bestScore, g->score);
     }
     if (today.isValid()) {
-        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        const QDate monday = mondayOf(today);
         std::set<QDate> days;
         for (const Game& g : all) {
             const QDate day = dayOf(g);

@@ -20,11 +20,20 @@ enum class Period {
     All,    // every game kept
 };
 
-// The games of `level` (0 or 1) that started within `period` counted back
-// from `today`, oldest first. A game's day is the date of `started` in the
-// offset it was recorded with: the day on the family's clock when it was
-// played. Week and Month leave out games without a valid start and games
-// dated after `today` (a clock set wrong); All keeps every game of the level.
+// The day a game counts on, in every view: the date of its start in the
+// offset it was recorded with, the day on the family's clock when it was
+// played. Invalid when the start is.
+QDate dayOf(const Game& game);
+// The Monday of the week `day` is in.
+QDate mondayOf(const QDate& day);
+// The first day of `period` counted back from `today` (today included);
+// invalid for All.
+QDate firstDayOf(Period period, const QDate& today);
+
+// The games of `level` (0 or 1) whose day is within `period` counted back
+// from `today`, in the order given (Store::loadAll's: oldest first). Week
+// and Month leave out games without a valid start and games dated after
+// `today` (a clock set wrong); All keeps every game of the level.
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
                                      const QDate& today);
 

@@ -10,33 +10,30 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
+#include "history/chart.h"
 #include "history/figures.h"
 #include "history/records.h"
 
-class QAbstractButton;
 class QButtonGroup;
 class QLabel;
-class QPushButton;
 
 namespace history {
-
-class Chart;
 
 // The practice calendar: a square per day, weeks as columns (Monday on
 // top), shaded by the minutes played, with month names above, a legend
 // below and the day's games in a tooltip.
-class CalendarView : public QWidget {
+class CalendarView : public Card {
     Q_OBJECT
 public:
-    // `days` are the days played (calendarDays); the last column is the
-    // week of `today`, and days after `today` are not drawn.
-    CalendarView(const std::vector<CalendarDay>& days, const QDate& today, int weeks, QWidget* parent = nullptr);
+    // Every game of `games` played in the `weeks` weeks up to the week of
+    // `today`; days after `today` are not drawn.
+    CalendarView(const std::vector<Game>& games, const QDate& today, int weeks, QWidget* parent = nullptr);
 
     // The Monday of the first column.
     QDate firstDay() const { return first_; }
-    QDate lastDay() const { return today_; }
     // Where `day` is drawn; empty when it is not shown.
     QRectF cellRect(const QDate& day) const;
     // The day under `pos`, or an invalid date.
@@ -45,9 +42,6 @@ public:
     QString toolTipFor(const QDate& day) const;
     // 0 for a day without play, 1 to 5 for more and more minutes.
     static int shadeOf(double minutes);
-    // Where the legend shows `shade`, and the minutes it stands for.
-    QRectF legendRect(int shade) const;
-    static QString shadeText(int shade);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -55,16 +49,20 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The grid's geometry for the present width.
-    double pitch() const;
-    QPointF gridOrigin() const;
+    // Where the legend shows `shade`, and the minutes it stands for.
+    QRectF legendRect(int shade) const;
+    static QString shadeText(int shade);
 
-    std::vector<CalendarDay> days_;  // by day, oldest first
-    QDate today_;
-    QDate first_;
-    int weeks_;
+    const QDate today_;
+    const QDate first_;
+    const int weeks_;
+    const std::vector<CalendarDay> days_;  // by day, oldest first
+    const double weekdayWidth_;            // the weekdays' names on the left
+    const QPointF origin_;                 // the first square's top left
+    double pitch_ = 16;                    // from a square to the next, for the present width
 };
 
 class ProgressWindow : public QWidget {
@@ -121,14 +119,12 @@ private:
     QWidget* hardSumsPanel_ = nullptr;  // the hard sums' words and bars
     QLabel* hardSums_ = nullptr;
     CalendarView* calendar_ = nullptr;
-    QPushButton* exportButton_ = nullptr;
 };
 
-// Opens the history in its usual place (Store::defaultPath()), reads every
-// game and shows the parents' window; runs until it is closed and returns
-// the exit code. A QApplication must exist. With PELLARO_MEASURE_PROGRESS
-// set it prints "progress: open+draw X ms, period switch Y ms" once the
-// window is drawn and the period has been switched once, then quits.
-int showProgressWindow(const QDate& today = QDate::currentDate());
+// Reads the history in its usual place (Store::defaultPath()) and makes the
+// parents' window over it, not yet shown. A QApplication must exist.
+std::unique_ptr<ProgressWindow> openProgressWindow(const QDate& today = QDate::currentDate());
+// Shows that window and runs until it is closed; returns the exit code.
+int showProgressWindow();
 
 }  // namespace history

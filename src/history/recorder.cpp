@@ -45,7 +45,6 @@ void Recorder::arrived(int amount, int priorTotal, int expectedTotal)
     load.expectedTotal = expectedTotal;
     game_.deliveries.push_back(std::move(load));
     waiting_ = true;
-    answerClock_.start();
 }
 
 Delivery& Recorder::currentLoad()
@@ -66,10 +65,7 @@ void Recorder::right(std::int32_t answerTicks)
 {
     if (!underWay_)
         return;
-    const bool onScale = waiting_;
-    Delivery& load = currentLoad();
-    load.answerTicks = answerTicks;
-    load.answerMs = onScale ? static_cast<std::int32_t>(answerClock_.elapsed()) : 0;
+    currentLoad().answerTicks = answerTicks;
     waiting_ = false;
 }
 

@@ -59,7 +59,6 @@ private:
     bool underWay_ = false;
     bool waiting_ = false;          // a load stands on the scale, not yet answered right
     QElapsedTimer gameClock_;
-    QElapsedTimer answerClock_;     // since the last arrival
 };
 
 }  // namespace history

@@ -2,6 +2,8 @@
 
 #include <QLatin1String>
 
+#include <cstdlib>
+
 namespace history {
 
 namespace {
@@ -34,6 +36,20 @@ bool endingFromName(const QString& name, Ending& ending)
         }
     }
     return false;
+}
+
+QString isoWithOffset(const QDateTime& time, bool milliseconds)
+{
+    if (!time.isValid())
+        return QString();
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    return time.toString(milliseconds ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                                      : QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QLatin1Char(offset < 0 ? '-' : '+') +
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QLatin1Char('0'))
+               .arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 }  // namespace history

@@ -29,6 +29,13 @@ QString endingName(Ending ending);
 // The ending of `name`; false when the name is none of the above.
 bool endingFromName(const QString& name, Ending& ending);
 
+// "2026-03-01T17:05:09.250+08:00", or without the milliseconds
+// "2026-03-01T17:05:09+08:00": the time as the clock on the wall showed it,
+// with its offset from UTC written out (also for UTC, where Qt would write
+// "Z"), so that the day a game was played stays the day it was played
+// wherever it is read later. Empty for an invalid time.
+QString isoWithOffset(const QDateTime& time, bool milliseconds);
+
 // One load brought to the scale, and what the child typed for it.
 struct Delivery {
     int amount = 0;         // goods on the scale
@@ -39,11 +46,10 @@ struct Delivery {
     // (amount 0, expected total 0), so that they count among the answers
     // given but never among the sums.
     bool whileWalking = false;
-    // The answer clock's ticks (10 ms each) when the right total was typed,
-    // and the milliseconds of wall time from the arrival to that key; both
-    // -1 when the load was never answered right (the game ended first).
+    // The answer clock's ticks (10 ms each) when the right total was typed:
+    // the time the score, the figures and the CSV files go by. -1 when the
+    // load was never answered right (the game ended first).
     std::int32_t answerTicks = -1;
-    std::int32_t answerMs = -1;
     // The entries judged wrong on this load, each as it was typed ("12").
     std::vector<QString> wrongEntries;
 

@@ -1,7 +1,8 @@
 // The play history on disk: one SQLite file, history.sqlite, in the user's
-// data folder. Games go in whole, one transaction each; the parents' window
-// reads them all back. A file that is not a readable history is set aside,
-// never deleted or overwritten, and a fresh one is started.
+// data folder, readable by its owner only. Games go in whole, one
+// transaction each; the parents' window reads them all back. A file that is
+// not a readable history is set aside, never deleted or overwritten, and a
+// fresh one is started.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "history/records.h"
+
+class QSqlDatabase;
 
 namespace history {
 
@@ -32,8 +35,8 @@ public:
     // SQLite's user_version. Older files are brought up to it when opened;
     // a file with a higher number is left as it is (state TooNew).
     static constexpr int kSchemaVersion = 1;
-    // How long a write waits for another copy of the game to finish its own
-    // before giving up, unless setBusyTimeout() says otherwise.
+    // How long opening and writing wait for another copy of the game to
+    // finish with the file, unless setBusyTimeout() says otherwise.
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
@@ -44,12 +47,11 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
-    // How long to wait for a file another program holds; takes effect at
-    // the next open().
+    // Takes effect at the next open().
     void setBusyTimeout(int ms) { busyTimeoutMs_ = ms; }
 
     // Opens the file, making it (and its folder) when missing and upgrading
-    // an older schema; true when games can be read (and, in state Ready or
+    // an older layout; true when games can be read (and, in state Ready or
     // SetAside, written). The Store is then used from the thread that
     // opened it (each Store has a connection of its own).
     bool open();
@@ -64,25 +66,29 @@ public:
     QString path() const { return path_; }
 
     // Stores one finished game with its loads and entries in one
-    // transaction; false (and nothing stored) when it cannot.
-    // In state Locked it first tries to open the file again.
+    // transaction; false (and nothing stored) when it cannot. A store that
+    // found the file Locked opens it again first: another copy of the game
+    // may have let go of it since.
     bool addGame(const Game& game);
     // The number the last successful addGame() gave its game; 0 before.
     std::int64_t lastId() const { return lastId_; }
-    // SQLite's words for why the last addGame() failed (for logs, not for
-    // the parents); empty after one that succeeded.
+    // Why the last addGame() failed, for logs (SQLite's words, or the
+    // problem that kept the file from opening); empty after one that
+    // succeeded.
     QString lastError() const { return lastError_; }
 
-    // Every game, oldest first, with its loads in order.
+    // Every game with its loads in order, oldest first by the moment it
+    // started (games without a readable start first), then by number.
     std::vector<Game> loadAll();
 
 private:
     struct Statements;
     enum class Probe;
 
-    Probe probe(int& version);
+    QSqlDatabase connect(bool readOnly);
+    Probe probe();
     bool openWritable();
-    bool openReadOnly(State state);
+    bool readOnly(State state);
     bool setAside();
     bool fail(const QString& why);
     void closeConnection();

@@ -1,6 +1,7 @@
 #include "history/writer.h"
 
-#include <cstdio>
+#include <QtGlobal>
+
 #include <utility>
 
 #include "history/store.h"
@@ -37,24 +38,12 @@ void Writer::flush()
     idle_.wait(lock, [this] { return queue_.empty() && !busy_; });
 }
 
-int Writer::written() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return written_;
-}
-
-int Writer::failed() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return failed_;
-}
-
 void Writer::run()
 {
     // The store lives and dies in this thread, as its database connection
-    // must.
+    // must. A file found locked is tried again at the next game.
     Store store(path_);
-    bool opened = false;
+    store.open();
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
@@ -65,20 +54,11 @@ void Writer::run()
         busy_ = true;
         lock.unlock();
 
-        // A file that could not be opened is tried again at the next game:
-        // another copy of the game may have let go of it meanwhile (the
-        // store itself retries a file that was locked once open).
-        if (!opened)
-            opened = store.open();
-        const bool kept = opened && store.addGame(game);
-        if (!kept) {
-            std::fprintf(stderr, "pellaro: a game could not be kept in the play history (%s)\n",
-                         qPrintable(store.problemText()));
-        }
+        if (!store.addGame(game))
+            qWarning("pellaro: a game could not be kept in the play history (%s)", qPrintable(store.lastError()));
 
         lock.lock();
         busy_ = false;
-        ++(kept ? written_ : failed_);
         if (queue_.empty())
             idle_.notify_all();
     }

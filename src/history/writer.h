@@ -29,23 +29,17 @@ public:
     void submit(Game game);
     // Waits until every game submitted so far has been written or given up.
     void flush();
-    // Games written, and games that could not be (the file was read-only,
-    // locked beyond its timeout, from a newer version, or not makeable).
-    int written() const;
-    int failed() const;
 
 private:
     void run();
 
     const QString path_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable wake_;   // a game was queued, or the writer is to stop
     std::condition_variable idle_;   // the queue ran empty
     std::deque<Game> queue_;
     bool busy_ = false;              // the thread is writing a game taken off the queue
     bool stopping_ = false;
-    int written_ = 0;
-    int failed_ = 0;
     std::thread thread_;             // started at the first game
 };
 

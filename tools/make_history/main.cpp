@@ -166,7 +166,6 @@ public:
             }
 
             clock += spentMs;
-            d.answerMs = spentMs;
             // The answer clock runs a little slow against the wall clock.
             d.answerTicks = int(spentMs / 10 * uniform(0.96, 0.995));
             const int ticks = 100 - d.answerTicks <= 0 ? 98 : d.answerTicks;

@@ -9,14 +9,12 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
-#include <QStringList>
 #include <QVariant>
 
 #include <algorithm>
 #include <atomic>
 #include <iterator>
 #include <unordered_map>
-#include <utility>
 
 #include "platform/folderlock.h"
 
@@ -25,7 +23,6 @@ namespace history {
 namespace {
 
 const QString kDriver = QStringLiteral("QSQLITE");
-
 // The history is a child's learning record: its owner alone may read it.
 constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 // The file, and the two companions SQLite keeps beside it in WAL mode.
@@ -62,12 +59,15 @@ const char* const kUpgrades[] = {
 };
 static_assert(std::size(kUpgrades) == Store::kSchemaVersion, "one upgrade step to each version");
 
+// No wrong entries bind as NULL, stored as ''.
+const char kInsertGame[] = "INSERT INTO games(started, level, score, ending, duration_ms) VALUES(ifnull(?, ''), ?, ?, ?, ?)";
+const char kInsertDelivery[] = "INSERT INTO deliveries(game_id, seq, amount, prior_total, expected_total, while_walking,"
+                               " answer_ticks, answer_ms, wrong_entries) VALUES(?, ?, ?, ?, ?, ?, ?, -1, ifnull(?, ''))";
 // The columns this version reads; a file at our version without them is
 // not a readable history. julianday() takes each start's own offset into
 // account, so the games come in the order of the moments they started.
 const char kSelectGames[] = "SELECT id, started, level, score, ending, duration_ms FROM games"
                             " ORDER BY julianday(started), id";
-// No wrong entries (most loads) come as NULL, which costs nothing to hand over.
 const char kSelectDeliveries[] = "SELECT game_id, amount, prior_total, expected_total, while_walking,"
                                  " answer_ticks, nullif(wrong_entries, '') FROM deliveries ORDER BY game_id, seq";
 
@@ -111,8 +111,7 @@ bool execWith(QSqlQuery& q, const QVariantList& values)
 // existing file and its companions are narrowed to the same.
 void keepPrivate(const QString& path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly))
+    if (QFile file(path); file.open(QIODevice::WriteOnly | QIODevice::NewOnly, kOwnerOnly))
         return;
     for (const QString& suffix : kCompanions) {
         if (QFileInfo::exists(path + suffix))
@@ -221,7 +220,6 @@ bool Store::open()
         state_ = State::Locked;
         return false;
     }
-
     const QString file = QDir::toNativeSeparators(path_);
     const QFileInfo info(path_);
     bool exists = info.exists();
@@ -235,45 +233,35 @@ bool Store::open()
     if (!exists && !folderWritable)
         return fail(QStringLiteral("文件夹 %1 不能写入").arg(QDir::toNativeSeparators(folder)));
 
-    bool setAsideDone = false;
-    switch (exists && info.size() > 0 ? probe() : Probe::Usable) {
-    case Probe::Usable:
-        break;
-    case Probe::TooNew:
+    const Probe look = exists && info.size() > 0 ? probe() : Probe::Usable;
+    if (look == Probe::TooNew)
         return readOnly(State::TooNew);
-    case Probe::Locked:
+    if (look == Probe::Locked) {
         closeConnection();
         state_ = State::Locked;
         return false;
-    case Probe::Unreadable:
-        if (!setAside())
-            return fail(QStringLiteral("原来的文件 %1 无法读取，也无法改名保存").arg(file));
-        setAsideDone = true;
-        exists = false;
-        break;
-    case Probe::Unopened:
-        // A read-only look can fail where a writing connection does not
-        // (a WAL file whose companions cannot be made read-only); the
-        // writable path below checks again.
-        if (!folderWritable || !info.isWritable())
-            return fail(QStringLiteral("%1 无法打开").arg(file));
-        break;
     }
+    // A read-only look can fail where a writing connection does not (a WAL
+    // file whose companions cannot be made read-only): tried again below.
+    if (look == Probe::Unopened && (!folderWritable || !info.isWritable()))
+        return fail(QStringLiteral("%1 无法打开").arg(file));
+    if (look == Probe::Unreadable && !setAside())
+        return fail(QStringLiteral("原来的文件 %1 无法读取，也无法改名保存").arg(file));
+    exists = exists && look != Probe::Unreadable;
     if (!folderWritable || (exists && !info.isWritable()))
         return readOnly(State::ReadOnly);
     keepPrivate(path_);
     if (!openWritable())
         return false;
-    state_ = setAsideDone ? State::SetAside : State::Ready;
+    state_ = look == Probe::Unreadable ? State::SetAside : State::Ready;
     return true;
 }
 
-// Reading only, through a connection that cannot write: what the parents'
-// window can see of a file this version does not write.
+// Reading only, through a connection that cannot write.
 bool Store::readOnly(State state)
 {
-    const QSqlDatabase db = QSqlDatabase::contains(connection_) ? QSqlDatabase::database(connection_, false)
-                                                                : connect(true);
+    const QSqlDatabase db =
+        QSqlDatabase::contains(connection_) ? QSqlDatabase::database(connection_, false) : connect(true);
     state_ = state;
     readable_ = db.isOpen() && knownTablesReadable(db);
     return readable_;
@@ -286,7 +274,6 @@ Store::Probe Store::probe()
 {
     const QSqlDatabase db = connect(true);
     QSqlQuery q(db);
-    q.setForwardOnly(true);
     const auto trouble = [](const QSqlError& e) {
         return isDamage(e) ? Probe::Unreadable : isBusy(e) ? Probe::Locked : Probe::Unopened;
     };
@@ -314,44 +301,36 @@ Store::Probe Store::probe()
 bool Store::openWritable()
 {
     QSqlDatabase db = connect(false);
-    if (!db.isOpen()) {
-        const QString text = db.lastError().databaseText();
-        db = QSqlDatabase();
-        return fail(QStringLiteral("%1 无法打开（%2）").arg(QDir::toNativeSeparators(path_), text));
-    }
     QSqlQuery q(db);
-    q.setForwardOnly(true);
     // WAL: a commit is one append to the log, readers never wait for the
     // writer, and with synchronous=NORMAL a committed game survives the
     // program being killed (only a power cut can lose the last few). The
     // version is read again under the write lock: a copy of the game that
     // takes no folder lock (an older one) may have set the file up.
-    QSqlError error = execAll(q, {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=NORMAL"),
-                                  QStringLiteral("PRAGMA foreign_keys=ON"), QStringLiteral("BEGIN IMMEDIATE")});
+    QSqlError error = db.isOpen() ? execAll(q, {QStringLiteral("PRAGMA journal_mode=WAL"),
+                                                QStringLiteral("PRAGMA synchronous=NORMAL"),
+                                                QStringLiteral("PRAGMA foreign_keys=ON"),
+                                                QStringLiteral("BEGIN IMMEDIATE")})
+                                  : db.lastError();
     QVariant value;
     if (!error.isValid() && !valueOf(q, QStringLiteral("PRAGMA user_version"), value))
         error = q.lastError();
+    // A newer copy of the game may have taken the file over since the look.
     const int version = value.toInt();
-    // A newer copy of the game took the file over since the look: it is
-    // left as it is.
     if (!error.isValid() && (version > kSchemaVersion || version < 0))
         error = QSqlError(QString(), QStringLiteral("made by a newer version"));
-    if (!error.isValid()) {
-        QStringList steps;
-        for (int from = std::max(version, 0); from < kSchemaVersion; ++from)
-            steps << QString::fromLatin1(kUpgrades[from]).split(QLatin1Char(';'));
-        if (version != kSchemaVersion)
-            steps << QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion);
+    QStringList steps;
+    for (int from = std::max(version, 0); from < kSchemaVersion; ++from)
+        steps << QString::fromLatin1(kUpgrades[from]).split(QLatin1Char(';'));
+    if (version != kSchemaVersion)
+        steps << QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion);
+    if (!error.isValid())
         error = execAll(q, steps << QStringLiteral("COMMIT"));
-    }
+
     auto statements = std::make_unique<Statements>(Statements{QSqlQuery(db), QSqlQuery(db)});
-    if (!error.isValid() && !statements->insertGame.prepare(QStringLiteral(
-                                "INSERT INTO games(started, level, score, ending, duration_ms)"
-                                " VALUES(ifnull(?, ''), ?, ?, ?, ?)")))
+    if (!error.isValid() && !statements->insertGame.prepare(QLatin1String(kInsertGame)))
         error = statements->insertGame.lastError();
-    if (!error.isValid() && !statements->insertDelivery.prepare(QStringLiteral(
-                                "INSERT INTO deliveries(game_id, seq, amount, prior_total, expected_total, while_walking,"
-                                " answer_ticks, answer_ms, wrong_entries) VALUES(?, ?, ?, ?, ?, ?, ?, -1, ifnull(?, ''))")))
+    if (!error.isValid() && !statements->insertDelivery.prepare(QLatin1String(kInsertDelivery)))
         error = statements->insertDelivery.lastError();
     if (!error.isValid()) {
         statements_ = std::move(statements);
@@ -359,11 +338,13 @@ bool Store::openWritable()
         return true;
     }
     q.exec(QStringLiteral("ROLLBACK"));  // when the set-up's transaction is still open
+    const QString why = QString::fromUtf8(db.isOpen() ? "%1 无法写入（%2）" : "%1 无法打开（%2）")
+                            .arg(QDir::toNativeSeparators(path_), error.databaseText());
     statements.reset();
     q = QSqlQuery();
     db = QSqlDatabase();
     if (!isBusy(error))
-        return fail(QStringLiteral("%1 无法写入（%2）").arg(QDir::toNativeSeparators(path_), error.databaseText()));
+        return fail(why);
     closeConnection();
     state_ = State::Locked;
     return false;
@@ -410,7 +391,7 @@ bool Store::addGame(const Game& game)
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     QSqlQuery& g = statements_->insertGame;
     QSqlQuery& d = statements_->insertDelivery;
-    auto failed = [&](const QSqlError& error) {
+    const auto failed = [&](const QSqlError& error) {
         lastError_ = error.databaseText();
         g.finish();
         d.finish();
@@ -426,7 +407,6 @@ bool Store::addGame(const Game& game)
     g.finish();
     int seq = 0;
     for (const Delivery& load : game.deliveries) {
-        // No wrong entries bind as NULL, stored as ''.
         if (!execWith(d, {id, seq++, load.amount, load.priorTotal, load.expectedTotal, load.whileWalking ? 1 : 0,
                           load.answerTicks, joinEntries(load.wrongEntries)}))
             return failed(d.lastError());
@@ -446,23 +426,25 @@ std::vector<Game> Store::loadAll()
         return games;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
+    // SQLite's integers come as 64-bit values, which are read without a
+    // conversion.
+    const auto integer = [&q](int column) { return static_cast<std::int32_t>(q.value(column).toLongLong()); };
     // Both queries read one snapshot, so a game another copy is writing
     // meanwhile comes whole or not at all.
     const bool inTransaction = q.exec(QStringLiteral("BEGIN"));
     std::unordered_map<qlonglong, std::size_t> byId;
     for (bool ok = q.exec(QLatin1String(kSelectGames)); ok && q.next();) {
-        Game game;
+        Game& game = games.emplace_back();
         game.id = q.value(0).toLongLong();
         game.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
-        game.level = q.value(2).toInt();
-        game.score = q.value(3).toInt();
+        game.level = integer(2);
+        game.score = integer(3);
         // An ending this version does not know (written by a newer one)
         // reads as the window having been closed.
         if (!endingFromName(q.value(4).toString(), game.ending))
             game.ending = Ending::Closed;
         game.durationMs = q.value(5).toLongLong();
-        byId.emplace(game.id, games.size());
-        games.push_back(std::move(game));
+        byId.emplace(game.id, games.size() - 1);
     }
     // The loads come by game, so each game is looked up once.
     Game* owner = nullptr;
@@ -475,18 +457,15 @@ std::vector<Game> Store::loadAll()
         }
         if (!owner)
             continue;
-        Delivery load;
-        load.amount = q.value(1).toInt();
-        load.priorTotal = q.value(2).toInt();
-        load.expectedTotal = q.value(3).toInt();
-        load.whileWalking = q.value(4).toInt() != 0;
-        load.answerTicks = q.value(5).toInt();
-        if (const QVariant entries = q.value(6); !entries.isNull()) {
-            const QString text = entries.toString();
-            for (const QStringView entry : QStringView(text).split(u' ', Qt::SkipEmptyParts))
-                load.wrongEntries.push_back(entry.toString());
-        }
-        owner->deliveries.push_back(std::move(load));
+        Delivery& load = owner->deliveries.emplace_back();
+        load.amount = integer(1);
+        load.priorTotal = integer(2);
+        load.expectedTotal = integer(3);
+        load.whileWalking = integer(4) != 0;
+        load.answerTicks = integer(5);
+        const QString entries = q.value(6).toString();
+        for (const QStringView entry : QStringView(entries).split(u' ', Qt::SkipEmptyParts))
+            load.wrongEntries.push_back(entry.toString());
     }
     q.finish();
     if (inTransaction)
@@ -509,10 +488,9 @@ QString Store::problemText() const
     case State::Locked:
         return QStringLiteral("记录文件正被另一个程序占用（%1），现在打不开；请稍后再打开这个窗口。").arg(file);
     case State::TooNew:
-        return readable_ ? QStringLiteral("记录文件是更新版本的游戏建立的，这个版本不会改动它；"
-                                          "新玩的游戏不会被记下。")
-                         : QStringLiteral("记录文件是更新版本的游戏建立的，这个版本不会改动它，"
-                                          "也看不了里面的记录；新玩的游戏不会被记下。");
+        return QString::fromUtf8(readable_ ? "记录文件是更新版本的游戏建立的，这个版本不会改动它；新玩的游戏不会被记下。"
+                                           : "记录文件是更新版本的游戏建立的，这个版本不会改动它，也看不了里面的记录；"
+                                             "新玩的游戏不会被记下。");
     case State::Failed:
         return QStringLiteral("记录文件无法使用（%1），新玩的游戏不会被记下。").arg(detail_);
     }

@@ -339,6 +339,8 @@ private slots:
                  QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错\r"));
         QCOMPARE(g[1], QByteArray("7,2026-12-08T09:15:02+08:00,2,8450,time,183.3,3,2,4\r"));
         QCOMPARE(g[2], QByteArray("8,2026-12-08T18:00:00-03:00,1,10,closed,1.0,0,0,0\r"));
+        QCOMPARE(isoWithOffset(at("2026-12-08T18:00:00", 0), false), QStringLiteral("2026-12-08T18:00:00+00:00"));
+        QVERIFY(isoWithOffset(QDateTime::currentDateTime(), true).contains(QRegularExpression("\\.\\d{3}[+-]\\d\\d:\\d\\d$")));
 
         const QList<QByteArray> a = csv.answers.mid(3).split('\n');
         QCOMPARE(a.size(), 1 + 8 + 1);

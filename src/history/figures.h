@@ -1,6 +1,6 @@
 // The numbers the parents' window shows, worked out from the stored games:
-// plain values for a chosen level and period, no widgets and no files, so
-// each figure can be checked on its own.
+// plain functions over a list of games for a chosen level and period, no
+// widgets and no files, so that each figure can be checked on its own.
 #pragma once
 
 #include <QDate>
@@ -26,8 +26,7 @@ enum class Period {
 QDate dayOf(const Game& game);
 // The Monday of the week `day` is in.
 QDate mondayOf(const QDate& day);
-// The first day of `period` counted back from `today` (today included);
-// invalid for All.
+// The first day of `period` counted back from `today`; invalid for All.
 QDate firstDayOf(Period period, const QDate& today);
 
 // The games of `level` (0 or 1) whose day is within `period` counted back
@@ -82,17 +81,20 @@ struct CalendarDay {
 std::vector<CalendarDay> calendarDays(const std::vector<Game>& games, const QDate& from,
                                       const QDate& to);
 
+// What the loads of one kind of sums came to. Only real loads count (not
+// the digits typed while walking).
+struct SumTally {
+    int loads = 0;
+    int answered = 0;          // answered right
+    int wrong = 0;             // wrong entries made on them
+    double medianSeconds = 0;  // of the right answers; 0 when none
+};
 // Sums grouped as a teacher thinks of them: the amount on the scale, and
 // whether adding it to the sign's total crosses a ten (7 + 5: the units
-// 7 + 5 make 10 or more) or not (3 + 5). Only real loads count (not the
-// digits typed while walking).
-struct SumKind {
-    int amount = 0;          // the goods on the scale: 1 to 29
+// 7 + 5 make 10 or more) or not (3 + 5).
+struct SumKind : SumTally {
+    int amount = 0;  // the goods on the scale: 1 to 29
     bool crossesTen = false;
-    int loads = 0;           // loads of this kind
-    int answered = 0;        // answered right
-    int wrong = 0;           // wrong entries made on them
-    double medianSeconds = 0;  // of the right answers; 0 when none
 };
 // Every kind that came up, by amount and then not crossing before crossing.
 std::vector<SumKind> sumKinds(const std::vector<const Game*>& games);
@@ -100,16 +102,9 @@ std::vector<SumKind> sumKinds(const std::vector<const Game*>& games);
 // The hard kinds, coarser, as a sentence can name them: amounts 1-3, 4-5,
 // 6-7, 8-9, 10-19 and 20-29 (the last two only at level 1), each crossing
 // a ten ("进位") or not ("不进位").
-struct HardSum {
+struct HardSum : SumTally {
     QString name;            // "进位加 8、9", "不进位加 10 到 19", ...: how a teacher names it
-    int fromAmount = 0;      // the amounts of the group, inclusive
-    int toAmount = 0;
-    bool crossesTen = false;
-    int loads = 0;
-    int answered = 0;          // loads answered right
-    int wrong = 0;             // wrong entries made on them
-    double medianSeconds = 0;  // of the right answers; 0 when none
-    double wrongShare = 0;     // wrong entries per load
+    double wrongShare = 0;   // wrong entries per load
     // For ordering: the group's median over the median of all right
     // answers (1 when either has none), plus twice how much its wrong share
     // exceeds the share over all loads. 1 is typical; more is harder.

@@ -83,27 +83,18 @@ Chart::Chart(const QString& title, const QString& note, const QString& unit, QWi
 {
 }
 
+// The axis changes only with the series, which setSeries() draws.
 void Chart::setDays(const QDate& first, const QDate& last)
 {
     first_ = first;
     last_ = last < first ? first : last;
     categories_.clear();
-    update();
 }
 
 void Chart::setCategories(const QStringList& names)
 {
     categories_ = names;
     first_ = last_ = QDate();
-    update();
-}
-
-void Chart::setYRange(double min, double max)
-{
-    fixedY_ = max > min;
-    yMin_ = min;
-    yMax_ = max;
-    update();
 }
 
 void Chart::setSeries(std::vector<Series> series)

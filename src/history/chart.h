@@ -18,9 +18,8 @@ class QPainter;
 
 namespace history {
 
-// A white card with a rounded border, a title and a note under it: how
-// every block of the parents' window looks. What a card shows begins at
-// top(), whether it paints it or lays widgets out there.
+// A white card with a rounded border, a title and a note under it: every
+// block of the parents' window. What a card holds begins at top().
 class Card : public QWidget {
     Q_OBJECT
 public:
@@ -56,12 +55,10 @@ public:
         QString name;  // in the legend; unnamed series are not listed
         Style style = Style::Points;
         QColor color;
-        // x: a day number (xOf) on a date axis, a category's index on a
-        // category axis; y: the value.
+        // x: a day number (xOf) or a category's index; y: the value.
         std::vector<QPointF> points;
     };
-    // A mark on the x axis.
-    struct Tick {
+    struct Tick {  // a mark on the x axis
         double x = 0;
         QString label;
     };
@@ -71,19 +68,18 @@ public:
 
     // Shown instead of the axes when no series holds a value.
     void setEmptyText(const QString& text) { emptyText_ = text; }
-    // A date axis from the start of `first` to the end of `last`.
+    // A date axis from the start of `first` to the end of `last`, or a
+    // category axis: one slot per name, x = 0, 1, ...
     void setDays(const QDate& first, const QDate& last);
-    // A category axis: one slot per name, x = 0, 1, ...
     void setCategories(const QStringList& names);
     // A fixed y range; without one the axis runs from 0 to a round value
     // above the largest.
-    void setYRange(double min, double max);
+    void setYRange(double min, double max) { yMin_ = min; yMax_ = max; fixedY_ = max > min; }
     void setSeries(std::vector<Series> series);
 
     int seriesCount() const { return static_cast<int>(series_.size()); }
     const Series& series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
-    // The first day of a date axis.
-    QDate firstDay() const { return first_; }
+    QDate firstDay() const { return first_; }  // of a date axis
 
     // The x of a day's start, and of a moment: the day and time of day its
     // own offset shows (the offset a game was recorded with).

@@ -31,21 +31,15 @@ namespace {
 // minutes, and a quarter of an hour a day is a good deal of practice.
 constexpr double kShadeLimits[4] = {3, 6, 10, 20};
 constexpr int kCalendarWeeks = 26;
-
 const char* const kWeekdays[] = {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"};
-
-QString levelName(int level)
-{
-    return level == 0 ? QStringLiteral("第一关") : QStringLiteral("第二关");
-}
 
 QString minutesText(double minutes)
 {
     return minutes < 1 ? QStringLiteral("不到 1 分钟") : QStringLiteral("%1 分钟").arg(std::lround(minutes));
 }
 
-// A label of the window: its name for the style sheet, in the game's font;
-// a `wrapped` one breaks its lines to the width it is given.
+// A label named for the style sheet, in the game's font; a `wrapped` one
+// breaks its lines to the width it is given.
 QLabel* label(const QString& text, const char* name, int pixelSize, QWidget* parent, bool bold = false,
               bool wrapped = false)
 {
@@ -56,9 +50,23 @@ QLabel* label(const QString& text, const char* name, int pixelSize, QWidget* par
     return l;
 }
 
+// A box layout of `parent` (a widget, or a layout it is added to).
+template <class Box, class Parent>
+Box* box(Parent* parent, int spacing, const QMargins& margins = QMargins())
+{
+    auto* layout = new Box;
+    if constexpr (std::is_base_of_v<QLayout, Parent>)
+        parent->addLayout(layout);
+    else
+        parent->setLayout(layout);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
 const char* const kStyle = R"(
 QFrame#header { background: #8ecff5; border-bottom: 4px solid #7ec722; }
-QLabel#title { color: #5e3a17; }
+QLabel#title, QLabel#summary { color: #5e3a17; }
 QLabel#chooserName { color: #4a3a2c; }
 QPushButton#choice { background: #ffffff; color: #4a3a2c; border: 1px solid #8fc45a;
                      border-radius: 13px; padding: 4px 12px; min-height: 18px; }
@@ -68,10 +76,8 @@ QPushButton#export { background: #c4863f; color: #ffffff; border: 1px solid #8b5
                      border-radius: 5px; padding: 6px 16px; }
 QPushButton#export:hover { background: #d0944f; }
 QPushButton#export:pressed { background: #a96f2f; }
-QPushButton#export:disabled { background: #e3d3bf; border-color: #c9b49a; }
 QLabel#problem { background: #fff6c4; color: #6b3f17; border: 1px solid #e5b300;
                  border-radius: 5px; padding: 8px 12px; }
-QLabel#summary { color: #5e3a17; }
 QLabel#empty { background: #ffffff; color: #5e3a17; border: 1px solid #d3e3ec; border-radius: 6px;
                padding: 24px; }
 QLabel#note, QLabel#storage { color: #6b5f55; }
@@ -95,10 +101,8 @@ CalendarView::CalendarView(const std::vector<Game>& games, const QDate& today, i
 
 int CalendarView::shadeOf(double minutes)
 {
-    if (minutes <= 0)
-        return 0;
-    return 1 + static_cast<int>(std::upper_bound(std::begin(kShadeLimits), std::end(kShadeLimits), minutes) -
-                                std::begin(kShadeLimits));
+    const auto* end = std::upper_bound(std::begin(kShadeLimits), std::end(kShadeLimits), minutes);
+    return minutes <= 0 ? 0 : 1 + static_cast<int>(end - std::begin(kShadeLimits));
 }
 
 void CalendarView::resizeEvent(QResizeEvent*)
@@ -132,10 +136,7 @@ QString CalendarView::toolTipFor(const QDate& day) const
 {
     if (!day.isValid())
         return QString();
-    const QString date = QStringLiteral("%1年%2月%3日 %4")
-                             .arg(day.year())
-                             .arg(day.month())
-                             .arg(day.day())
+    const QString date = QStringLiteral("%1年%2月%3日 %4").arg(day.year()).arg(day.month()).arg(day.day())
                              .arg(QString::fromUtf8(kWeekdays[day.dayOfWeek() - 1]));
     const auto it = std::lower_bound(days_.begin(), days_.end(), day,
                                      [](const CalendarDay& d, const QDate& wanted) { return d.day < wanted; });
@@ -199,30 +200,31 @@ void CalendarView::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     paintCard(p);  // leaves the small font and the text's colour set
     const double line = smallMetrics_.height();
-
-    // Month names over the first column that holds the month's first day.
+    const auto write = [&](const QRectF& r, Qt::Alignment a, const QString& text) {
+        p.drawText(r, a | Qt::AlignVCenter, text);
+    };
+    // Month names over the first column that holds the month's first day;
+    // the first column's month is left out when the next one follows too soon.
     double lastLabelEnd = -1e9;
     for (int week = 0; week < weeks_; ++week) {
         const QDate monday = first_.addDays(7 * week);
         const QDate sunday = monday.addDays(6);
         const QDate firstOfMonth = week == 0 ? monday : sunday.day() <= 7 ? sunday : QDate();
         const double x = origin_.x() + week * pitch_;
-        // The first column's month is left out when the next one follows too soon.
         if (!firstOfMonth.isValid() || x < lastLabelEnd + 4 ||
             (week == 0 && sunday.day() > 7 && monday.addDays(21).month() != monday.month()))
             continue;
-        const QString label = QStringLiteral("%1月").arg(firstOfMonth.month());
-        p.drawText(QRectF(x, origin_.y() - line - 2, smallMetrics_.horizontalAdvance(label) + 2, line),
-                   Qt::AlignLeft | Qt::AlignVCenter, label);
-        lastLabelEnd = x + smallMetrics_.horizontalAdvance(label);
+        const QString month = QStringLiteral("%1月").arg(firstOfMonth.month());
+        lastLabelEnd = x + smallMetrics_.horizontalAdvance(month);
+        write(QRectF(x, origin_.y() - line - 2, lastLabelEnd - x + 2, line), Qt::AlignLeft, month);
     }
     // Monday, Wednesday and Friday named on the left.
     for (int row : {0, 2, 4}) {
-        p.drawText(QRectF(kPad, origin_.y() + row * pitch_, weekdayWidth_ - 6, pitch_ - 3), Qt::AlignLeft | Qt::AlignVCenter,
-                   QStringLiteral("周") + QString::fromUtf8(kWeekdays[row]).right(1));
+        write(QRectF(kPad, origin_.y() + row * pitch_, weekdayWidth_ - 6, pitch_ - 3), Qt::AlignLeft,
+              QStringLiteral("周") + QString::fromUtf8(kWeekdays[row]).right(1));
     }
-
-    // The squares, today ringed in wood so that the parent finds it.
+    // The squares, today ringed in wood so that the parent finds it, and the
+    // legend's.
     p.setPen(Qt::NoPen);
     auto played = days_.begin();
     for (QDate day = first_; day <= today_; day = day.addDays(1)) {
@@ -232,24 +234,22 @@ void CalendarView::paintEvent(QPaintEvent*)
         p.setBrush(assets::kShades[any ? std::max(1, shadeOf(played->minutes)) : 0]);
         p.drawRoundedRect(cellRect(day), 2, 2);
     }
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(assets::kWood, 1.4));
-    p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
-
-    p.setPen(Qt::NoPen);
     for (int shade = 0; shade < 6; ++shade) {
         p.setBrush(assets::kShades[shade]);
         p.drawRoundedRect(legendRect(shade), 2, 2);
     }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(assets::kWood, 1.4));
+    p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
     const QRectF lowest = legendRect(0);
     const QRectF highest = legendRect(5);
     const double lessWidth = smallMetrics_.horizontalAdvance(QStringLiteral("少")) + 2;
     p.setPen(assets::kText);
-    p.drawText(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line),
-               Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("少"));
-    p.drawText(QRectF(highest.right() + 4, highest.center().y() - line / 2,
-                      smallMetrics_.horizontalAdvance(QStringLiteral("多")) + 2, line),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("多"));
+    write(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line), Qt::AlignRight,
+          QStringLiteral("少"));
+    write(QRectF(highest.right() + 4, highest.center().y() - line / 2,
+                 smallMetrics_.horizontalAdvance(QStringLiteral("多")) + 2, line),
+          Qt::AlignLeft, QStringLiteral("多"));
 }
 
 // ------------------------------------------------------------------- window
@@ -276,24 +276,17 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
         period_ = selectGames(games_, level_, Period::Month, today_).empty() ? Period::All : Period::Month;
     }
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-
     // The sky-blue band with the title and the two choosers (nothing to
     // choose from before the first game).
+    auto* outer = box<QVBoxLayout>(this, 0);
     auto* header = new QFrame(this);
     header->setObjectName(QStringLiteral("header"));
-    auto* headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(18, 10, 18, 12);
-    headerRow->setSpacing(6);
+    auto* headerRow = box<QHBoxLayout>(header, 6, {18, 10, 18, 12});
     headerRow->addWidget(label(QStringLiteral("学习进度"), "title", 24, header, true));
     headerRow->addStretch(1);
-    auto addChooser = [&](const QString& name, const QStringList& choices, int checked) {
-        QLabel* chooserName = label(name, "chooserName", 14, header);
-        chooserName->setVisible(!games_.empty());
+    auto chooser = [&](const char* name, const QStringList& choices, int checked) {
         headerRow->addSpacing(14);
-        headerRow->addWidget(chooserName);
+        headerRow->addWidget(label(QString::fromUtf8(name), "chooserName", 14, header));
         auto* group = new QButtonGroup(this);
         for (int i = 0; i < choices.size(); ++i) {
             auto* button = new QPushButton(choices.at(i), header);
@@ -301,17 +294,18 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
             button->setCheckable(true);
             button->setChecked(i == checked);
             button->setCursor(Qt::PointingHandCursor);
-            button->setVisible(!games_.empty());
             group->addButton(button, i);
             headerRow->addWidget(button);
         }
         return group;
     };
-    levelButtons_ = addChooser(QStringLiteral("关卡："), {QStringLiteral("第一关 1~9"), QStringLiteral("第二关 1~29")},
-                               level_);
-    periodButtons_ = addChooser(QStringLiteral("时间："),
-                                {QStringLiteral("最近 7 天"), QStringLiteral("最近 30 天"), QStringLiteral("全部")},
-                                static_cast<int>(period_));
+    levelButtons_ = chooser("关卡：", {QStringLiteral("第一关 1~9"), QStringLiteral("第二关 1~29")}, level_);
+    periodButtons_ = chooser("时间：", {QStringLiteral("最近 7 天"), QStringLiteral("最近 30 天"), QStringLiteral("全部")},
+                             static_cast<int>(period_));
+    for (int i = 2; i < headerRow->count(); ++i) {
+        if (QWidget* w = headerRow->itemAt(i)->widget())
+            w->setVisible(!games_.empty());
+    }
     connect(levelButtons_, &QButtonGroup::idClicked, this, [this](int id) { setLevel(id); });
     connect(periodButtons_, &QButtonGroup::idClicked, this, [this](int id) { setPeriod(static_cast<Period>(id)); });
     outer->addWidget(header);
@@ -322,27 +316,21 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     scroll->setWidgetResizable(true);
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("page"));
-    auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(14, 12, 14, 12);
-    column->setSpacing(10);
+    auto* column = box<QVBoxLayout>(page, 10, {14, 12, 14, 12});
     if (!problem.isEmpty()) {
         QLabel* banner = label(problem, "problem", 15, page, false, true);
         banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
         column->addWidget(banner);
     }
-    summary_ = label(QString(), "summary", 16, page, true);
-    column->addWidget(summary_);
-    empty_ = label(QString(), "empty", 17, page, false, true);
+    column->addWidget(summary_ = label(QString(), "summary", 16, page, true));
+    column->addWidget(empty_ = label(QString(), "empty", 17, page, false, true));
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setTextFormat(Qt::RichText);
     empty_->setMinimumHeight(200);
-    column->addWidget(empty_);
 
     // The three charts of the chosen games.
     figures_ = new QWidget(page);
-    auto* charts = new QHBoxLayout(figures_);
-    charts->setContentsMargins(0, 0, 0, 0);
-    charts->setSpacing(10);
+    auto* charts = box<QHBoxLayout>(figures_, 10);
     scoreChart_ = new Chart(QStringLiteral("每局得分"), QStringLiteral("圆点是玩完的每一局，曲线是大致的走势"),
                             QStringLiteral("分"), figures_);
     speedChart_ = new Chart(QStringLiteral("答题速度"), QStringLiteral("每天答对一题用的时间（中位数），越低越快"),
@@ -360,19 +348,14 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
 
     // The hard sums on the left, in words on a card and the time of each
     // kind in bars; the calendar and the export on the right.
-    auto* lower = new QHBoxLayout;
-    lower->setSpacing(10);
+    auto* lower = box<QHBoxLayout>(column, 10);
     hardSumsPanel_ = new QWidget(page);
-    auto* hardColumn = new QVBoxLayout(hardSumsPanel_);
-    hardColumn->setContentsMargins(0, 0, 0, 0);
-    hardColumn->setSpacing(10);
+    auto* hardColumn = box<QVBoxLayout>(hardSumsPanel_, 10);
     auto* card = new Card(QStringLiteral("难一点的题"), QString(), hardSumsPanel_);
-    auto* cardColumn = new QVBoxLayout(card);
-    cardColumn->setContentsMargins(12, static_cast<int>(std::ceil(card->top())), 12, 10);
     hardSums_ = new QLabel(card);
     hardSums_->setWordWrap(true);
     hardSums_->setTextFormat(Qt::RichText);
-    cardColumn->addWidget(hardSums_);
+    box<QVBoxLayout>(card, 0, {12, static_cast<int>(std::ceil(card->top())), 12, 10})->addWidget(hardSums_);
     hardColumn->addWidget(card);
     sumKindsChart_ = new Chart(QStringLiteral("每种题的用时"),
                                QStringLiteral("按秤上的数分开：要进位的（如 7+5）和不进位的（如 3+5）"),
@@ -382,25 +365,20 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     hardColumn->addWidget(sumKindsChart_, 1);
     lower->addWidget(hardSumsPanel_, 1);
 
-    auto* right = new QVBoxLayout;
-    right->setSpacing(8);
-    calendar_ = new CalendarView(games_, today_, kCalendarWeeks, page);
-    right->addWidget(calendar_);
-    auto* exportRow = new QHBoxLayout;
+    auto* right = box<QVBoxLayout>(lower, 8);
+    right->addWidget(calendar_ = new CalendarView(games_, today_, kCalendarWeeks, page));
+    auto* exportRow = box<QHBoxLayout>(right, 8);
     auto* exportButton = new QPushButton(QStringLiteral("导出为表格…"), page);
     exportButton->setObjectName(QStringLiteral("export"));
     exportButton->setCursor(Qt::PointingHandCursor);
-    exportButton->setVisible(!games_.empty());
     connect(exportButton, &QPushButton::clicked, this, &ProgressWindow::chooseExportFolder);
     exportRow->addWidget(exportButton, 0, Qt::AlignTop);
-    QLabel* exportNote = label(
-        QStringLiteral("全部记录存成两份表格：每局一行、每题一行，WPS 表格、Excel、LibreOffice 都能打开。"), "note", 13, page, false, true);
-    exportNote->setVisible(!games_.empty());
-    exportRow->addWidget(exportNote, 1);
-    right->addLayout(exportRow);
+    exportRow->addWidget(label(QStringLiteral("全部记录存成两份表格：每局一行、每题一行，WPS 表格、Excel、LibreOffice 都能打开。"),
+                               "note", 13, page, false, true),
+                         1);
+    for (int i = 0; i < exportRow->count(); ++i)
+        exportRow->itemAt(i)->widget()->setVisible(!games_.empty());
     right->addStretch(1);
-    lower->addLayout(right);
-    column->addLayout(lower);
 
     if (!storePath.isEmpty()) {
         QLabel* storage =
@@ -423,18 +401,20 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
 
 void ProgressWindow::setLevel(int level)
 {
-    level = level == 1 ? 1 : 0;
-    levelButtons_->button(level)->setChecked(true);
-    if (level != level_) {
-        level_ = level;
-        refresh();
-    }
+    choose(level == 1 ? 1 : 0, period_);
 }
 
 void ProgressWindow::setPeriod(Period period)
 {
+    choose(level_, period);
+}
+
+void ProgressWindow::choose(int level, Period period)
+{
+    levelButtons_->button(level)->setChecked(true);
     periodButtons_->button(static_cast<int>(period))->setChecked(true);
-    if (period != period_) {
+    if (level != level_ || period != period_) {
+        level_ = level;
         period_ = period;
         refresh();
     }
@@ -450,35 +430,33 @@ QString ProgressWindow::summaryLine() const
     return summary_->isHidden() ? QString() : summary_->text();
 }
 
-void ProgressWindow::showEmpty(const QString& headline, const QString& line)
-{
-    emptyMessage_ = headline + QLatin1Char('\n') + line;
-    empty_->setText(QStringLiteral("<p style=\"font-size:20px; font-weight:bold\">%1</p><p>%2</p>")
-                        .arg(headline.toHtmlEscaped(), line.toHtmlEscaped()));
-    empty_->show();
-    summary_->hide();
-    figures_->hide();
-    hardSumsPanel_->hide();
-}
-
 void ProgressWindow::refresh()
 {
+    const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
+    // Nothing to show: a friendly text in place of the figures.
+    const auto showEmpty = [this](const QString& headline, const QString& line) {
+        emptyMessage_ = headline + QLatin1Char('\n') + line;
+        empty_->setText(QStringLiteral("<p style=\"font-size:20px; font-weight:bold\">%1</p><p>%2</p>")
+                            .arg(headline.toHtmlEscaped(), line.toHtmlEscaped()));
+        for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
+            w->hide();
+        empty_->show();
+    };
     if (games_.empty()) {
         showEmpty(QStringLiteral("还没有记录。"), QStringLiteral("孩子每玩完一局，这里就会多一点内容：得分、速度、练习日历……"));
         calendar_->hide();
         return;
     }
-    const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
     if (selected.empty()) {
-        showEmpty(QString::fromUtf8(period_ == Period::All ? "还没有玩过%1。" : "这段时间没有玩%1。").arg(levelName(level_)),
+        showEmpty(QString::fromUtf8(period_ == Period::All ? "还没有玩过%1。" : "这段时间没有玩%1。")
+                      .arg(QString::fromUtf8(level_ == 0 ? "第一关" : "第二关")),
                   QStringLiteral("换一个关卡或时间段看看吧。"));
         return;
     }
     empty_->hide();
     summary_->setText(summaryText(summary(selected, games_, today_)));
-    summary_->show();
-    figures_->show();
-    hardSumsPanel_->show();
+    for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
+        w->show();
 
     // All of it: from the day of the first game.
     QDate first = firstDayOf(period_, today_);
@@ -535,8 +513,8 @@ void ProgressWindow::refresh()
     // few sums were answered to tell, or enough were and none stands out.
     QString rows;
     for (const QString& s : hardSumSentences(selected)) {
-        rows += QStringLiteral("<tr><td style=\"color:#f76aa8; padding-right:6px\">●</td><td>%1</td></tr>")
-                    .arg(s.toHtmlEscaped());
+        rows += QStringLiteral("<tr><td style=\"color:%1; padding-right:6px\">●</td><td>%2</td></tr>")
+                    .arg(assets::kBallPink.name(), s.toHtmlEscaped());
     }
     int answered = 0;
     for (const HardSum& group : hardSums(selected))
@@ -544,9 +522,9 @@ void ProgressWindow::refresh()
     const QString nothingHard = answered >= kSentenceMinAnswers
                                     ? QStringLiteral("各种题都差不多：没有哪一种明显更慢，也没有哪一种更容易错。")
                                     : QStringLiteral("题目还不够多，再玩几局，就能看出哪种题难一点。");
-    hardSums_->setText(rows.isEmpty()
-                           ? QStringLiteral("<p style=\"margin:3px 0; color:#6b5f55\">%1</p>").arg(nothingHard)
-                           : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>").arg(rows));
+    hardSums_->setText(rows.isEmpty() ? QStringLiteral("<p style=\"margin:3px 0; color:%1\">%2</p>")
+                                            .arg(assets::kText.name(), nothingHard)
+                                      : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>").arg(rows));
 
     const int amounts = level_ == 0 ? 9 : 29;
     QStringList names;

@@ -96,9 +96,8 @@ public:
     bool exportTo(const QString& folder, QString* message) const;
 
 private:
+    void choose(int level, Period period);
     void refresh();
-    // Shows `headline` and `line` in place of the figures.
-    void showEmpty(const QString& headline, const QString& line);
     void chooseExportFolder();
 
     std::vector<Game> games_;

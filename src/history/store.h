@@ -30,13 +30,11 @@ public:
         TooNew,    // made by a newer version of the game: left untouched
         Failed,    // cannot be opened or made at all (folder not writable, ...)
     };
-
     // The layout of the tables this version writes, kept in the file as
     // SQLite's user_version. Older files are brought up to it when opened;
     // a file with a higher number is left as it is (state TooNew).
     static constexpr int kSchemaVersion = 1;
-    // How long opening and writing wait for another copy of the game to
-    // finish with the file, unless setBusyTimeout() says otherwise.
+    // How long opening and writing wait for another copy of the game.
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
@@ -49,34 +47,27 @@ public:
 
     // Takes effect at the next open().
     void setBusyTimeout(int ms) { busyTimeoutMs_ = ms; }
-
     // Opens the file, making it (and its folder) when missing and upgrading
     // an older layout; true when games can be read (and, in state Ready or
     // SetAside, written). The Store is then used from the thread that
-    // opened it (each Store has a connection of its own).
+    // opened it, through a connection of its own.
     bool open();
-    // Whether addGame() can keep games (state Ready or SetAside).
     bool writable() const { return writable_; }
     State state() const { return state_; }
     // Where a damaged file was put (state SetAside), else empty.
     QString setAsidePath() const { return setAsidePath_; }
-    // What is wrong, in plain simplified Chinese, for the parents' window;
-    // empty while all is well.
+    // What is wrong, in plain simplified Chinese; empty while all is well.
     QString problemText() const;
     QString path() const { return path_; }
 
-    // Stores one finished game with its loads and entries in one
-    // transaction; false (and nothing stored) when it cannot. A store that
-    // found the file Locked opens it again first: another copy of the game
-    // may have let go of it since.
+    // Stores one finished game in one transaction; false (and nothing
+    // stored) when it cannot. A store that found the file Locked opens it
+    // again first: another copy of the game may have let go of it since.
     bool addGame(const Game& game);
     // The number the last successful addGame() gave its game; 0 before.
     std::int64_t lastId() const { return lastId_; }
-    // Why the last addGame() failed, for logs (SQLite's words, or the
-    // problem that kept the file from opening); empty after one that
-    // succeeded.
+    // Why the last addGame() failed, for logs; empty after one that did not.
     QString lastError() const { return lastError_; }
-
     // Every game with its loads in order, oldest first by the moment it
     // started (games without a readable start first), then by number.
     std::vector<Game> loadAll();
@@ -97,7 +88,7 @@ private:
     QString connection_;  // the Qt Sql connection's name
     State state_ = State::Closed;
     QString setAsidePath_;
-    QString detail_;      // what went wrong, in words, for problemText()
+    QString detail_;  // what went wrong, in words, for problemText()
     int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
     bool readable_ = false;  // our tables are there to be read
     bool writable_ = false;

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <unordered_map>
 
+#include "history/layout.h"
 #include "platform/folderlock.h"
 
 namespace history {
@@ -28,48 +29,10 @@ constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 // The file, and the two companions SQLite keeps beside it in WAL mode.
 const QString kCompanions[] = {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")};
 
-// SQLite's primary result code of `error` (the driver may report an
-// extended code, whose low byte is the primary one).
+// SQLite's primary result code: the low byte of the code the driver gives.
 int sqliteCode(const QSqlError& error) { return error.nativeErrorCode().toInt() & 0xff; }
 bool isDamage(const QSqlError& error) { return sqliteCode(error) == 11 || sqliteCode(error) == 26; }  // CORRUPT, NOTADB
 bool isBusy(const QSqlError& error) { return sqliteCode(error) == 5 || sqliteCode(error) == 6; }     // BUSY, LOCKED
-
-// How each older layout is brought up: kUpgrades[v] takes a file from
-// version v to v + 1 (version 0 is a new, empty file), its statements
-// separated by semicolons. All the steps a file needs run in one
-// transaction, so a file is upgraded wholly or not at all.
-const char* const kUpgrades[] = {
-    // Version 1: one row per game, one per load. The loads live in their
-    // game's key order (WITHOUT ROWID), so reading them back is one pass
-    // over one b-tree. Nothing reads answer_ms (an answer's time is its
-    // answer_ticks, which the score goes by) nor the games_started index:
-    // the next layout drops both, and until then answer_ms is written as -1.
-    "CREATE TABLE games(id INTEGER PRIMARY KEY,"
-    " started TEXT NOT NULL,"  // isoWithOffset(), with milliseconds
-    " level INTEGER NOT NULL, score INTEGER NOT NULL,"
-    " ending TEXT NOT NULL,"  // endingName()
-    " duration_ms INTEGER NOT NULL);"
-    "CREATE INDEX games_started ON games(started);"
-    "CREATE TABLE deliveries(game_id INTEGER NOT NULL REFERENCES games(id) ON DELETE CASCADE,"
-    " seq INTEGER NOT NULL, amount INTEGER NOT NULL, prior_total INTEGER NOT NULL,"
-    " expected_total INTEGER NOT NULL, while_walking INTEGER NOT NULL,"
-    " answer_ticks INTEGER NOT NULL, answer_ms INTEGER NOT NULL,"
-    " wrong_entries TEXT NOT NULL DEFAULT '',"  // entries separated by spaces
-    " PRIMARY KEY(game_id, seq)) WITHOUT ROWID",
-};
-static_assert(std::size(kUpgrades) == Store::kSchemaVersion, "one upgrade step to each version");
-
-// No wrong entries bind as NULL, stored as ''.
-const char kInsertGame[] = "INSERT INTO games(started, level, score, ending, duration_ms) VALUES(ifnull(?, ''), ?, ?, ?, ?)";
-const char kInsertDelivery[] = "INSERT INTO deliveries(game_id, seq, amount, prior_total, expected_total, while_walking,"
-                               " answer_ticks, answer_ms, wrong_entries) VALUES(?, ?, ?, ?, ?, ?, ?, -1, ifnull(?, ''))";
-// The columns this version reads; a file at our version without them is
-// not a readable history. julianday() takes each start's own offset into
-// account, so the games come in the order of the moments they started.
-const char kSelectGames[] = "SELECT id, started, level, score, ending, duration_ms FROM games"
-                            " ORDER BY julianday(started), id";
-const char kSelectDeliveries[] = "SELECT game_id, amount, prior_total, expected_total, while_walking,"
-                                 " answer_ticks, nullif(wrong_entries, '') FROM deliveries ORDER BY game_id, seq";
 
 bool knownTablesReadable(const QSqlDatabase& db)
 {
@@ -88,14 +51,10 @@ QSqlError execAll(QSqlQuery& q, const QStringList& statements)
     return QSqlError();
 }
 
-// The first value `sql` gives; false when it gives none.
-bool valueOf(QSqlQuery& q, const QString& sql, QVariant& value)
+// The first value `sql` gives; invalid when it gives none.
+QVariant valueOf(QSqlQuery& q, const QString& sql)
 {
-    if (!q.exec(sql) || !q.next())
-        return false;
-    value = q.value(0);
-    q.finish();
-    return true;
+    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
 }
 
 // Binds `values` to the prepared query's places in order and runs it.
@@ -160,14 +119,11 @@ QString Store::defaultPath()
 
 Store::Store(QString path) : path_(std::move(path))
 {
-    static std::atomic<unsigned> counter{0};
-    connection_ = QStringLiteral("pellaro-history-%1").arg(++counter);
+    static std::atomic<unsigned> stores{0};
+    connection_ = QStringLiteral("pellaro-history-%1").arg(++stores);
 }
 
-Store::~Store()
-{
-    closeConnection();
-}
+Store::~Store() { closeConnection(); }
 
 void Store::closeConnection()
 {
@@ -212,9 +168,9 @@ bool Store::open()
         return fail(QStringLiteral("文件夹 %1 无法建立").arg(QDir::toNativeSeparators(folder)));
 
     // Every copy of the game looks at the file, sets it up, upgrades it and
-    // sets it aside only while it holds the folder's lock, so none of them
-    // ever meets a file another one is still setting up. (A folder that
-    // cannot be read cannot be locked; the file is opened unlocked there.)
+    // sets it aside only while it holds the folder's lock, so none meets a
+    // file another is still setting up. (An unreadable folder cannot be
+    // locked; the file is opened unlocked there.)
     const platform::FolderLock lock(folder, busyTimeoutMs_);
     if (!lock.mayWrite() && QFileInfo(folder).isReadable()) {
         state_ = State::Locked;
@@ -277,25 +233,26 @@ Store::Probe Store::probe()
     const auto trouble = [](const QSqlError& e) {
         return isDamage(e) ? Probe::Unreadable : isBusy(e) ? Probe::Locked : Probe::Unopened;
     };
-    QVariant value;
     if (!db.isOpen())
         return trouble(db.lastError());
-    if (!valueOf(q, QStringLiteral("PRAGMA user_version"), value))
+    const QVariant version = valueOf(q, QStringLiteral("PRAGMA user_version"));
+    if (!version.isValid())
         return trouble(q.lastError());
-    const int version = value.toInt();
-    if (version > kSchemaVersion || version < 0)
+    if (version.toInt() > kLayoutVersion || version.toInt() < 0)
         return Probe::TooNew;
-    if (!valueOf(q, QStringLiteral("PRAGMA quick_check(1)"), value))
+    const QVariant check = valueOf(q, QStringLiteral("PRAGMA quick_check(1)"));
+    if (!check.isValid())
         return trouble(q.lastError());
-    if (value.toString() != QLatin1String("ok"))
+    if (check.toString() != QLatin1String("ok"))
         return Probe::Unreadable;
-    if (version > 0)  // ours, or an older layout that is upgraded when written
-        return version < kSchemaVersion || knownTablesReadable(db) ? Probe::Usable : Probe::Unreadable;
+    if (version.toInt() > 0)  // ours, or an older layout that is upgraded when written
+        return version.toInt() < kLayoutVersion || knownTablesReadable(db) ? Probe::Usable : Probe::Unreadable;
     // Nothing of ours: fresh when it holds nothing at all, another
     // program's database otherwise.
-    if (!valueOf(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"), value))
+    const QVariant tables = valueOf(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"));
+    if (!tables.isValid())
         return trouble(q.lastError());
-    return value.toInt() == 0 ? Probe::Usable : Probe::Unreadable;
+    return tables.toInt() == 0 ? Probe::Usable : Probe::Unreadable;
 }
 
 bool Store::openWritable()
@@ -312,18 +269,18 @@ bool Store::openWritable()
                                                 QStringLiteral("PRAGMA foreign_keys=ON"),
                                                 QStringLiteral("BEGIN IMMEDIATE")})
                                   : db.lastError();
-    QVariant value;
-    if (!error.isValid() && !valueOf(q, QStringLiteral("PRAGMA user_version"), value))
+    const QVariant value = error.isValid() ? QVariant() : valueOf(q, QStringLiteral("PRAGMA user_version"));
+    if (!error.isValid() && !value.isValid())
         error = q.lastError();
     // A newer copy of the game may have taken the file over since the look.
     const int version = value.toInt();
-    if (!error.isValid() && (version > kSchemaVersion || version < 0))
+    if (!error.isValid() && (version > kLayoutVersion || version < 0))
         error = QSqlError(QString(), QStringLiteral("made by a newer version"));
     QStringList steps;
-    for (int from = std::max(version, 0); from < kSchemaVersion; ++from)
+    for (int from = std::max(version, 0); from < kLayoutVersion; ++from)
         steps << QString::fromLatin1(kUpgrades[from]).split(QLatin1Char(';'));
-    if (version != kSchemaVersion)
-        steps << QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion);
+    if (version != kLayoutVersion)
+        steps << QStringLiteral("PRAGMA user_version=%1").arg(kLayoutVersion);
     if (!error.isValid())
         error = execAll(q, steps << QStringLiteral("COMMIT"));
 
@@ -475,26 +432,20 @@ std::vector<Game> Store::loadAll()
 
 QString Store::problemText() const
 {
-    const QString file = QDir::toNativeSeparators(path_);
-    switch (state_) {
-    case State::Closed:
-    case State::Ready:
+    // By state; %1 is the file, where it was put, or what went wrong.
+    static const char* const kTexts[] = {
+        "", "", "原来的记录文件无法读取，已改名保存为 %1；新的记录从现在开始。",
+        "记录文件只能读取，不能写入（%1），新玩的游戏不会被记下。",
+        "记录文件正被另一个程序占用（%1），现在打不开；请稍后再打开这个窗口。",
+        "记录文件是更新版本的游戏建立的，这个版本不会改动它%1；新玩的游戏不会被记下。",
+        "记录文件无法使用（%1），新玩的游戏不会被记下。"};
+    if (state_ == State::Closed || state_ == State::Ready)
         return QString();
-    case State::SetAside:
-        return QStringLiteral("原来的记录文件无法读取，已改名保存为 %1；新的记录从现在开始。")
-            .arg(QDir::toNativeSeparators(setAsidePath_));
-    case State::ReadOnly:
-        return QStringLiteral("记录文件只能读取，不能写入（%1），新玩的游戏不会被记下。").arg(file);
-    case State::Locked:
-        return QStringLiteral("记录文件正被另一个程序占用（%1），现在打不开；请稍后再打开这个窗口。").arg(file);
-    case State::TooNew:
-        return QString::fromUtf8(readable_ ? "记录文件是更新版本的游戏建立的，这个版本不会改动它；新玩的游戏不会被记下。"
-                                           : "记录文件是更新版本的游戏建立的，这个版本不会改动它，也看不了里面的记录；"
-                                             "新玩的游戏不会被记下。");
-    case State::Failed:
-        return QStringLiteral("记录文件无法使用（%1），新玩的游戏不会被记下。").arg(detail_);
-    }
-    return QString();
+    const QString detail = state_ == State::SetAside ? QDir::toNativeSeparators(setAsidePath_)
+                           : state_ == State::Failed ? detail_
+                           : state_ == State::TooNew ? QString::fromUtf8(readable_ ? "" : "，也看不了里面的记录")
+                                                     : QDir::toNativeSeparators(path_);
+    return QString::fromUtf8(kTexts[static_cast<int>(state_)]).arg(detail);
 }
 
 }  // namespace history

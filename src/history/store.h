@@ -30,10 +30,6 @@ public:
         TooNew,    // made by a newer version of the game: left untouched
         Failed,    // cannot be opened or made at all (folder not writable, ...)
     };
-    // The layout of the tables this version writes, kept in the file as
-    // SQLite's user_version. Older files are brought up to it when opened;
-    // a file with a higher number is left as it is (state TooNew).
-    static constexpr int kSchemaVersion = 1;
     // How long opening and writing wait for another copy of the game.
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
@@ -48,7 +44,7 @@ public:
     // Takes effect at the next open().
     void setBusyTimeout(int ms) { busyTimeoutMs_ = ms; }
     // Opens the file, making it (and its folder) when missing and upgrading
-    // an older layout; true when games can be read (and, in state Ready or
+    // an older layout (layout.h; a newer one is left as it is, TooNew); true when games can be read (and, in state Ready or
     // SetAside, written). The Store is then used from the thread that
     // opened it, through a connection of its own.
     bool open();

@@ -324,7 +324,8 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
 // The bar series side by side in each slot.
 void Chart::paintBars(QPainter& p, const Plot& plot) const
 {
-    const auto count = std::count_if(series_.begin(), series_.end(), [](const Series& s) { return s.style == Style::Bars; });
+    const auto count =
+        std::count_if(series_.begin(), series_.end(), [](const Series& s) { return s.style == Style::Bars; });
     if (count == 0)
         return;
     const double group = std::min(plot.slot() * 0.8, count * 16.0);
@@ -338,7 +339,8 @@ void Chart::paintBars(QPainter& p, const Plot& plot) const
         p.setBrush(s.color);
         for (const QPointF& pt : s.points) {
             const double y = plot.y(std::clamp(pt.y(), plot.yMin, plot.yMax));
-            p.drawRect(QRectF(plot.x(pt.x()) - group / 2 + index * bar + gap / 2, y, bar - gap, plot.rect.bottom() - y));
+            const double left = plot.x(pt.x()) - group / 2 + index * bar + gap / 2;
+            p.drawRect(QRectF(left, y, bar - gap, plot.rect.bottom() - y));
         }
         ++index;
     }

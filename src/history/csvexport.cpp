@@ -55,7 +55,8 @@ CsvFiles makeCsv(const std::vector<Game>& games)
             const QString walking = QString::fromUtf8(d.whileWalking ? "是" : "否");
             const QStringList head = game + QStringList{QString::number(++place),
                                                         d.whileWalking ? QString() : QString::number(d.amount),
-                                                        d.whileWalking ? QString() : QString::number(d.priorTotal), expected};
+                                                        d.whileWalking ? QString() : QString::number(d.priorTotal),
+                                                        expected};
             for (const QString& entry : d.wrongEntries) {
                 ++wrong;
                 appendRow(out.answers, head + QStringList{QString::fromUtf8("答错"), entry, QString(), walking});

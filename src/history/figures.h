@@ -42,26 +42,22 @@ struct ScorePoint {
     double score = 0;
     double trend = 0;  // the smoothed score at this game
 };
-// Scores in order, each with a trend that follows the general course and
-// not each game's ups and downs: a weighted average of the neighbouring
-// games, nearer ones counting more. The weights fall off as a bell curve
-// over the game index whose width grows with the number of games
-// (max(3, n / 10) games); the average is fitted as a local straight line,
-// so that the trend at the newest games is not pulled back toward older
-// ones. One game's trend is its score; a constant series' trend is the
-// constant; the trend never leaves the range of the scores.
+// Scores in order, each with a trend that follows the general course, not
+// each game's ups and downs: a local straight line fitted to the
+// neighbouring games, weighted by a bell curve over the game index
+// max(3, n / 10) games wide, so that the newest games are not pulled back
+// toward older ones. The trend never leaves the range of the scores.
 std::vector<ScorePoint> scorePoints(const std::vector<const Game*>& games);
 
-// One value for one day, for the speed and accuracy plots.
-struct DayValue {
+struct DayValue {  // one value for one day, for the speed and accuracy plots
     QDate day;
     double value = 0;
     int count = 0;  // how many answers the value rests on
 };
-// The median time from arrival to the right answer, in seconds (answer
-// clock ticks / 100), per day that had right answers. Only real loads: a 0
-// typed while the lamb walked is judged right but is no sum. The median of
-// an even count is the mean of the middle two.
+// The median time to the right answer in seconds (answer clock ticks /
+// 100), per day that had right answers, of real loads only (a 0 typed while
+// the lamb walked is judged right but is no sum); of an even count, the
+// mean of the middle two.
 std::vector<DayValue> medianSecondsPerDay(const std::vector<const Game*>& games);
 // Right answers out of all answers given (right ones and wrong entries,
 // digits typed while the lamb walked included), 0 to 1, per day that had
@@ -124,8 +120,7 @@ std::vector<HardSum> hardSums(const std::vector<const Game*>& games);
 inline constexpr int kSentenceMinAnswers = 20;
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games);
 
-// The summary line's figures.
-struct Summary {
+struct Summary {  // the summary line's figures
     int games = 0;
     double minutes = 0;
     int bestScore = 0;

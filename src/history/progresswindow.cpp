@@ -122,14 +122,12 @@ QRectF CalendarView::cellRect(const QDate& day) const
 
 QDate CalendarView::dayAt(const QPointF& pos) const
 {
-    const double cx = (pos.x() - origin_.x()) / pitch_;
-    const double cy = (pos.y() - origin_.y()) / pitch_;
     // The gap between two squares belongs to neither.
-    const double square = (pitch_ - 3) / pitch_;
-    if (cx < 0 || cy < 0 || cx >= weeks_ || cy >= 7 || cx - std::floor(cx) > square || cy - std::floor(cy) > square)
-        return QDate();
-    const QDate day = first_.addDays(static_cast<qint64>(cx) * 7 + static_cast<qint64>(cy));
-    return day <= today_ ? day : QDate();
+    for (QDate day = first_; day <= today_; day = day.addDays(1)) {
+        if (cellRect(day).contains(pos))
+            return day;
+    }
+    return QDate();
 }
 
 QString CalendarView::toolTipFor(const QDate& day) const
@@ -142,7 +140,10 @@ QString CalendarView::toolTipFor(const QDate& day) const
                                      [](const CalendarDay& d, const QDate& wanted) { return d.day < wanted; });
     if (it == days_.end() || it->day != day || it->games == 0)
         return date + QStringLiteral("\n没有玩");
-    return date + QStringLiteral("\n玩了 %1 局，共 %2\n最高 %3 分").arg(it->games).arg(minutesText(it->minutes)).arg(it->bestScore);
+    return date + QStringLiteral("\n玩了 %1 局，共 %2\n最高 %3 分")
+                      .arg(it->games)
+                      .arg(minutesText(it->minutes))
+                      .arg(it->bestScore);
 }
 
 QRectF CalendarView::legendRect(int shade) const
@@ -151,8 +152,8 @@ QRectF CalendarView::legendRect(int shade) const
     const double box = pitch_ - 3;
     const double left = origin_.x() + weeks_ * pitch_ - 3 - smallMetrics_.horizontalAdvance(QStringLiteral("多")) - 4 -
                         6 * pitch_;
-    return QRectF(left + shade * pitch_, origin_.y() + 7 * pitch_ + 2 + (std::max(box, smallMetrics_.height()) - box) / 2,
-                  box, box);
+    const double row = origin_.y() + 7 * pitch_ + 2 + (std::max(box, smallMetrics_.height()) - box) / 2;
+    return QRectF(left + shade * pitch_, row, box, box);
 }
 
 QString CalendarView::shadeText(int shade)
@@ -524,7 +525,8 @@ void ProgressWindow::refresh()
                                     : QStringLiteral("题目还不够多，再玩几局，就能看出哪种题难一点。");
     hardSums_->setText(rows.isEmpty() ? QStringLiteral("<p style=\"margin:3px 0; color:%1\">%2</p>")
                                             .arg(assets::kText.name(), nothingHard)
-                                      : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>").arg(rows));
+                                      : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>")
+                                            .arg(rows));
 
     const int amounts = level_ == 0 ? 9 : 29;
     QStringList names;

@@ -22,21 +22,18 @@ class QLabel;
 
 namespace history {
 
-// The practice calendar: a square per day, weeks as columns (Monday on
-// top), shaded by the minutes played, with month names above, a legend
-// below and the day's games in a tooltip.
+// The practice calendar of every game of `games` in the `weeks` weeks up to
+// the week of `today`: a square per day up to `today`, weeks as columns
+// (Monday on top), shaded by the minutes played, with month names above, a
+// legend below and the day's games in a tooltip.
 class CalendarView : public Card {
     Q_OBJECT
 public:
-    // Every game of `games` played in the `weeks` weeks up to the week of
-    // `today`; days after `today` are not drawn.
     CalendarView(const std::vector<Game>& games, const QDate& today, int weeks, QWidget* parent = nullptr);
 
-    // The Monday of the first column.
-    QDate firstDay() const { return first_; }
-    // Where `day` is drawn; empty when it is not shown.
+    QDate firstDay() const { return first_; }  // the Monday of the first column
+    // Where `day` is drawn (empty when it is not), and the day under `pos`.
     QRectF cellRect(const QDate& day) const;
-    // The day under `pos`, or an invalid date.
     QDate dayAt(const QPointF& pos) const;
     // "2026年12月8日 星期二" and the day's games, minutes and best score.
     QString toolTipFor(const QDate& day) const;
@@ -59,35 +56,34 @@ private:
     const QDate today_;
     const QDate first_;
     const int weeks_;
-    const std::vector<CalendarDay> days_;  // by day, oldest first
+    const std::vector<CalendarDay> days_;  // oldest first
     const double weekdayWidth_;            // the weekdays' names on the left
     const QPointF origin_;                 // the first square's top left
-    double pitch_ = 16;                    // from a square to the next, for the present width
+    double pitch_ = 16;                    // from a square to the next, for the width
 };
 
 class ProgressWindow : public QWidget {
     Q_OBJECT
 public:
-    // `games` oldest first (Store::loadAll); `problem` is what the store
-    // could not do (Store::problemText()), shown as a banner when not
-    // empty; `storePath` is where the history is kept, named at the foot.
+    // `games` oldest first (Store::loadAll); `problem` (Store::problemText())
+    // is shown as a banner when not empty; `storePath` is named at the foot.
     ProgressWindow(std::vector<Game> games, QString problem, QDate today, QString storePath = QString(),
                    QWidget* parent = nullptr);
 
     int level() const { return level_; }
     Period period() const { return period_; }
-    // Each recomputes the figures of the new choice and marks the buttons.
+    // Each shows the figures of the new choice and marks its button.
     void setLevel(int level);
     void setPeriod(Period period);
 
-    // What the window shows, for tests and the benchmark.
+    // What the window shows, for tests and the benchmark: the charts, the
+    // calendar, the summary line and the friendly text shown in place of
+    // the figures (empty while they show).
     const Chart* scoreChart() const { return scoreChart_; }
     const Chart* speedChart() const { return speedChart_; }
     const Chart* accuracyChart() const { return accuracyChart_; }
     const Chart* sumKindsChart() const { return sumKindsChart_; }
     const CalendarView* calendar() const { return calendar_; }
-    // The friendly text shown in place of the figures; empty while the
-    // figures show.
     QString emptyText() const;
     QString summaryLine() const;
 
@@ -104,13 +100,12 @@ private:
     QDate today_;
     int level_ = 0;
     Period period_ = Period::Month;
-
     QButtonGroup* levelButtons_ = nullptr;
     QButtonGroup* periodButtons_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* empty_ = nullptr;
-    QString emptyMessage_;  // what empty_ says, as plain text
-    QWidget* figures_ = nullptr;  // the three charts, hidden for an empty choice
+    QString emptyMessage_;        // what empty_ says, as plain text
+    QWidget* figures_ = nullptr;  // the three charts
     Chart* scoreChart_ = nullptr;
     Chart* speedChart_ = nullptr;
     Chart* accuracyChart_ = nullptr;

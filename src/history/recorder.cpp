@@ -42,25 +42,19 @@ void Recorder::arrived(int amount, int priorTotal, int expectedTotal)
 {
     if (!underWay_)
         return;
-    Delivery load;
+    Delivery& load = game_.deliveries.emplace_back();
     load.amount = amount;
     load.priorTotal = priorTotal;
     load.expectedTotal = expectedTotal;
-    game_.deliveries.push_back(std::move(load));
     waiting_ = true;
 }
 
 Delivery& Recorder::currentLoad()
 {
-    if (!waiting_) {
-        // Typed while the lamb walks: the game judges it against 0.
-        if (game_.deliveries.empty() || !game_.deliveries.back().whileWalking
-            || game_.deliveries.back().answered()) {
-            Delivery walking;
-            walking.whileWalking = true;
-            game_.deliveries.push_back(std::move(walking));
-        }
-    }
+    // Typed while the lamb walks: the game judges it against 0.
+    if (!waiting_ && (game_.deliveries.empty() || !game_.deliveries.back().whileWalking ||
+                      game_.deliveries.back().answered()))
+        game_.deliveries.emplace_back().whileWalking = true;
     return game_.deliveries.back();
 }
 

@@ -29,8 +29,10 @@ QString isoWithOffset(const QDateTime& time, bool milliseconds)
     if (!time.isValid())
         return QString();
     const int offset = time.offsetFromUtc();
-    return time.toString(milliseconds ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz") : QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
-           QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 3600, std::abs(offset) / 60 % 60);
+    return time.toString(milliseconds ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                                      : QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 3600,
+                             std::abs(offset) / 60 % 60);
 }
 
 }  // namespace history

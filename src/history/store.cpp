@@ -40,8 +40,7 @@ bool knownTablesReadable(const QSqlDatabase& db)
     return q.prepare(QLatin1String(kSelectGames)) && q.prepare(QLatin1String(kSelectDeliveries));
 }
 
-// Runs the statements in turn: the error of the first that fails, or an
-// invalid one when all ran.
+// Runs the statements in turn: the error of the first that fails, if any.
 QSqlError execAll(QSqlQuery& q, const QStringList& statements)
 {
     for (const QString& sql : statements) {
@@ -249,7 +248,8 @@ Store::Probe Store::probe()
         return version.toInt() < kLayoutVersion || knownTablesReadable(db) ? Probe::Usable : Probe::Unreadable;
     // Nothing of ours: fresh when it holds nothing at all, another
     // program's database otherwise.
-    const QVariant tables = valueOf(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"));
+    const QVariant tables =
+        valueOf(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"));
     if (!tables.isValid())
         return trouble(q.lastError());
     return tables.toInt() == 0 ? Probe::Usable : Probe::Unreadable;
@@ -383,8 +383,7 @@ std::vector<Game> Store::loadAll()
         return games;
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     q.setForwardOnly(true);
-    // SQLite's integers come as 64-bit values, which are read without a
-    // conversion.
+    // SQLite's integers come as 64-bit values, read without a conversion.
     const auto integer = [&q](int column) { return static_cast<std::int32_t>(q.value(column).toLongLong()); };
     // Both queries read one snapshot, so a game another copy is writing
     // meanwhile comes whole or not at all.

@@ -44,9 +44,10 @@ public:
     // Takes effect at the next open().
     void setBusyTimeout(int ms) { busyTimeoutMs_ = ms; }
     // Opens the file, making it (and its folder) when missing and upgrading
-    // an older layout (layout.h; a newer one is left as it is, TooNew); true when games can be read (and, in state Ready or
-    // SetAside, written). The Store is then used from the thread that
-    // opened it, through a connection of its own.
+    // an older layout (layout.h; a newer one is left as it is: TooNew);
+    // true when games can be read (and, in state Ready or SetAside,
+    // written). The Store is then used from the thread that opened it,
+    // through a connection of its own.
     bool open();
     bool writable() const { return writable_; }
     State state() const { return state_; }

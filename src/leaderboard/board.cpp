@@ -152,8 +152,9 @@ bool ReadBoard(const QString& fBoard, Board& board) {
     if (!lines)
         return false;
     for (int k = 0; k < lines->size() && k < kEntries; ++k) {
-        // A cut line has lost its end, where the score stands: its entry
-        // keeps what it held, like any line that does not read.
+        // A line the read limit cut has lost its end, where the score
+        // stands: its entry keeps what it held, like any line that does not
+        // read.
         if (!lines->at(k).cut)
             takeLine(lines->at(k).text, board, k);
     }

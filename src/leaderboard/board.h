@@ -12,10 +12,8 @@ constexpr int kEntries = 10;
 constexpr int kLevels = 2;  // one board for each level of play
 
 // The longest name a board holds, in UTF-16 units (what the name box counts).
-// A child's name is a few characters; 64 leave room for a whole family name
-// and still fit far inside the reader's line limit: at most four bytes a unit
-// in the code page, so a written line is at most 64 * 4 + 1 + 11 + 2 = 270
-// bytes, against 64 KiB kept per line.
+// A child's name is a few characters; 64 leave room for a whole family name.
+// Longer names read from a file are cut to it.
 constexpr int kMaxNameLength = 64;
 
 // How long a save waits for another copy of the game that is saving in the
@@ -65,7 +63,8 @@ int findPlace(const Board& board, std::int32_t score);
 
 // Fills `board` from the first ten lines of the file, line k into entry k;
 // entries without a line keep their contents, and so does the entry of a
-// line too long to be kept whole (its score is never taken from a cut line).
+// line that the read limit cuts off (its score is never taken from a cut
+// line).
 // Returns false when `fBoard` is not a regular file or cannot be read (the
 // board is then untouched).
 bool ReadBoard(const QString& fBoard, Board& board);

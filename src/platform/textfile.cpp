@@ -20,7 +20,6 @@ namespace platform {
 namespace {
 
 constexpr char kCodePage[] = "GB18030";
-constexpr qint64 kChunkBytes = 64 * 1024;
 // The six characters after "<file>." that name a file being written.
 constexpr int kSuffixLength = 6;
 constexpr char kSuffixChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -179,83 +178,49 @@ FileKind fileKind(const QString& path) {
     return S_ISREG(st.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 
-std::optional<QList<TextLine>> readTextLines(const QString& path, int maxLines,
-                                             qint64 maxLineBytes, qint64 maxReadBytes) {
+std::optional<QList<TextLine>> readTextLines(const QString& path, int maxLines, qint64 maxReadBytes) {
     const Descriptor file{openRegularFile(path)};
     if (file.fd < 0)
         return std::nullopt;
 
-    QList<TextLine> lines;
-    if (maxLines <= 0)
-        return lines;
-    maxLineBytes = std::max<qint64>(maxLineBytes, 0);
-    qint64 budget = std::max<qint64>(maxReadBytes, 0);
-
-    QByteArray line;             // bytes of the line being read, at most maxLineBytes
-    bool lineStarted = false;    // some byte of the current line has been seen
-    bool lineCut = false;        // the current line had more bytes than are kept
-    bool afterCr = false;        // the previous byte was a CR: an LF next belongs to it
-    bool atEnd = false;          // the end of the file has been reached
-    QByteArray chunk(kChunkBytes, Qt::Uninitialized);
-
-    auto finishLine = [&](bool cut) {
-        lines.append({decodeGb18030(line), cut});
-        line.clear();
-        lineStarted = false;
-        lineCut = false;
-    };
-
-    // The file is read in chunks and only as far as the last wanted line or
-    // the byte budget, so a huge file costs one chunk of memory and a bounded
-    // time; an over-long line is scanned without being kept.
-    while (lines.size() < maxLines) {
-        if (budget == 0) {
-            char probe;
-            atEnd = readSome(file.fd, &probe, 1) == 0;
-            break;
-        }
-        const qint64 got = readSome(file.fd, chunk.data(), std::min<qint64>(chunk.size(), budget));
-        if (got <= 0) {
-            atEnd = got == 0;  // a read error: keep what was read, the rest is unknown
-            break;
-        }
-        budget -= got;
-        const char* p = chunk.constData();
-        const char* const end = p + got;
-        while (p < end && lines.size() < maxLines) {
-            if (afterCr) {
-                afterCr = false;
-                if (*p == '\n') {
-                    ++p;
-                    continue;
-                }
-            }
-            // Find the next line end in this chunk.
-            const char* stop = p;
-            while (stop < end && *stop != '\r' && *stop != '\n')
-                ++stop;
-            if (stop > p) {
-                lineStarted = true;
-                const qint64 room = maxLineBytes - line.size();
-                if (stop - p > room)
-                    lineCut = true;
-                const qint64 take = std::min<qint64>(room, stop - p);
-                if (take > 0)
-                    line.append(p, static_cast<qsizetype>(take));
-            }
-            if (stop == end) {
-                p = end;  // the line goes on in the next chunk
+    // As much as the file holds, up to one byte past the limit, which tells
+    // whether the file ends within it; room for more is made should the
+    // file have grown since.
+    const qint64 limit = std::max<qint64>(maxReadBytes, 0);
+    struct stat st {};
+    const qint64 size = ::fstat(file.fd, &st) == 0 ? std::max<qint64>(st.st_size, 0) : limit;
+    QByteArray bytes(static_cast<qsizetype>(std::min(size, limit) + 1), Qt::Uninitialized);
+    qint64 got = 0;
+    bool atEnd = false;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > limit)
                 break;
-            }
-            afterCr = (*stop == '\r');
-            finishLine(lineCut);
-            p = stop + 1;
+            bytes.resize(static_cast<qsizetype>(limit + 1));
         }
+        const qint64 n = readSome(file.fd, bytes.data() + got, bytes.size() - got);
+        if (n <= 0) {
+            atEnd = n == 0;  // a read error: keep what was read, the rest is unknown
+            break;
+        }
+        got += n;
     }
-    // A last line without a line end still counts; one that the budget (or a
-    // read error) cut off is marked cut.
-    if (lineStarted && lines.size() < maxLines)
-        finishLine(lineCut || !atEnd);
+    if (got > limit)
+        atEnd = false;
+    bytes.truncate(static_cast<qsizetype>(std::min(got, limit)));
+
+    QList<TextLine> lines;
+    qsizetype at = 0;
+    while (lines.size() < maxLines && at < bytes.size()) {
+        qsizetype stop = at;
+        while (stop < bytes.size() && bytes[stop] != '\r' && bytes[stop] != '\n')
+            ++stop;
+        const bool ended = stop < bytes.size();
+        lines.append({decodeGb18030(bytes.mid(at, stop - at)), !ended && !atEnd});
+        at = stop + 1;
+        if (ended && bytes[stop] == '\r' && at < bytes.size() && bytes[at] == '\n')
+            ++at;
+    }
     return lines;
 }
 

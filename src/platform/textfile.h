@@ -18,29 +18,25 @@ enum class FileKind {
 };
 FileKind fileKind(const QString& path);
 
-// One line as read; `cut` when the line was longer than the reader keeps and
-// `text` holds only its beginning.
+// One line as read; `cut` when the read limit ended the file's bytes inside
+// it, so that `text` holds only its beginning.
 struct TextLine {
     QString text;
     bool cut = false;
 };
 
-// The reader's limits: a line keeps at most kMaxLineBytes bytes, and no more
-// than kMaxReadBytes bytes of a file are read in all, so a huge file costs a
+// No more than this many bytes of a file are read, so a huge file costs a
 // bounded amount of memory and time.
-constexpr qint64 kMaxLineBytes = 64 * 1024;
 constexpr qint64 kMaxReadBytes = 1024 * 1024;
 
-// Reads at most `maxLines` lines from the regular file `path`. A line ends at
-// CR LF, CR or a lone LF; the line end is not part of the line. Bytes that are
-// not valid in the code page become U+FFFD. A line longer than `maxLineBytes`
-// is kept cut and marked; reading stops after `maxLines` lines or
-// `maxReadBytes` bytes, and a line that limit cuts off is marked cut too.
+// Reads at most `maxLines` lines from the first `maxReadBytes` bytes of the
+// regular file `path`, in one read. A line ends at CR LF, CR or a lone LF;
+// the line end is not part of the line. Bytes that are not valid in the code
+// page become U+FFFD. A line that the byte limit cuts off is marked cut.
 // Returns nothing when `path` is not a regular file (a symbolic link, a FIFO,
 // a device or a folder is never opened for reading, so none can block or feed
 // endless bytes) or cannot be opened for reading.
 std::optional<QList<TextLine>> readTextLines(const QString& path, int maxLines,
-                                             qint64 maxLineBytes = kMaxLineBytes,
                                              qint64 maxReadBytes = kMaxReadBytes);
 
 // Replaces the regular file `path` (or creates it, where nothing stands) with

@@ -32,6 +32,7 @@ Card::Card(const QString& title, const QString& note, QWidget* parent)
     : QWidget(parent), titleFont_(vb::songFont(15, true)), smallFont_(vb::songFont(12)), titleMetrics_(titleFont_),
       smallMetrics_(smallFont_), title_(title), note_(note)
 {
+    setObjectName(title);
 }
 
 double Card::top() const
@@ -78,8 +79,9 @@ struct Chart::Plot {
     double slot() const { return inner.width() / (x1 - x0); }  // one day or one category
 };
 
-Chart::Chart(const QString& title, const QString& note, const QString& unit, QWidget* parent)
-    : Card(title, note, parent), unit_(unit)
+Chart::Chart(const QString& title, const QString& note, const QString& unit, const QString& emptyText,
+             QWidget* parent)
+    : Card(title, note, parent), unit_(unit), emptyText_(emptyText)
 {
 }
 
@@ -135,11 +137,11 @@ std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last,
     if (!first.isValid() || !last.isValid() || last < first || width <= 0)
         return {};
     const double pxPerDay = width / static_cast<double>(first.daysTo(last) + 1);
-    // Days, weeks, months and years, in ever longer steps: the first whose
-    // labels keep clear of each other.
-    static const std::pair<char, int> kSteps[] = {{'d', 1}, {'d', 2}, {'d', 3},  {'w', 1},  {'w', 2},
-                                                  {'w', 4}, {'m', 1}, {'m', 2},  {'m', 3},  {'m', 6},
-                                                  {'y', 1}, {'y', 2}, {'y', 5}, {'y', 10}, {'y', 50}};
+    // Days, weeks and months (years as 12 months and more), in ever longer
+    // steps: the first whose labels keep clear of each other.
+    static const std::pair<char, int> kSteps[] = {{'d', 1},  {'d', 2},  {'d', 3},  {'w', 1},   {'w', 2},
+                                                  {'w', 4},  {'m', 1},  {'m', 2},  {'m', 3},   {'m', 6},
+                                                  {'m', 12}, {'m', 24}, {'m', 60}, {'m', 120}, {'m', 600}};
     for (const auto& [unit, n] : kSteps) {
         std::vector<Tick> ticks;
         if (unit == 'd' && first.daysTo(last) < 40) {
@@ -147,21 +149,17 @@ std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last,
             for (QDate d = last; d >= first; d = d.addDays(-n))
                 ticks.insert(ticks.begin(), {xOf(d) + 0.5, dayLabel(d)});
         } else if (unit == 'w') {
-            int i = 0;
-            for (QDate d = mondayOf(first.addDays(6)); d <= last; d = d.addDays(7), ++i) {
-                if (i % n == 0)
-                    ticks.push_back({xOf(d), dayLabel(d)});
-            }
-        } else if (unit == 'm' || unit == 'y') {
-            const bool months = unit == 'm';
-            QDate d(first.year(), months ? first.month() : 1, 1);
-            for (d = d < first ? (months ? d.addMonths(1) : d.addYears(1)) : d; d <= last;
-                 d = months ? d.addMonths(1) : d.addYears(1)) {
-                if (months ? (d.month() - 1) % n != 0 : d.year() % n != 0)
+            for (QDate d = mondayOf(first.addDays(6)); d <= last; d = d.addDays(7 * n))
+                ticks.push_back({xOf(d), dayLabel(d)});
+        } else if (unit == 'm') {
+            // The first of each month from `first` on, every n-th counted
+            // from January of year 0.
+            for (QDate d = QDate(first.year(), first.month(), 1); d <= last; d = d.addMonths(1)) {
+                if (d < first || (d.year() * 12 + d.month() - 1) % n != 0)
                     continue;
                 const QString year = QStringLiteral("%1年").arg(d.year());
                 const QString month = QStringLiteral("%1月").arg(d.month());
-                ticks.push_back({xOf(d), !months ? year : ticks.empty() || d.month() == 1 ? year + month : month});
+                ticks.push_back({xOf(d), n >= 12 ? year : ticks.empty() || d.month() == 1 ? year + month : month});
             }
         }
         bool fits = !ticks.empty();
@@ -297,11 +295,8 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
         for (const QString& name : categories_)
             widest = std::max(widest, smallMetrics_.horizontalAdvance(name));
         int every = 1;
-        for (int n : {1, 2, 5, 10, 20, 50}) {
-            every = n;
-            if (plot.slot() * n >= widest + 6)
-                break;
-        }
+        for (int n : {2, 5, 10, 20, 50})
+            every = plot.slot() * every >= widest + 6 ? every : n;
         for (int i = 0; i < categories_.size(); ++i) {
             if (every == 2 ? i % 2 == 0 : i == 0 || (i + 1) % every == 0)
                 xTicks.push_back({static_cast<double>(i), categories_.at(i)});

@@ -19,7 +19,8 @@ class QPainter;
 namespace history {
 
 // A white card with a rounded border, a title and a note under it: every
-// block of the parents' window. What a card holds begins at top().
+// block of the parents' window, named by its title. What a card holds
+// begins at top().
 class Card : public QWidget {
     Q_OBJECT
 public:
@@ -39,9 +40,9 @@ protected:
     const QString note_;
 };
 
-// A small chart on a card: a y axis with round ticks and a unit, an x axis
-// of dates or of named categories, and series of points, lines or bars.
-// With no data it shows a short text instead of empty axes.
+// A small chart on a card: a y axis with round ticks and a unit ("分",
+// "秒", "%") over it, an x axis of dates or of named categories, and series
+// of points, lines or bars. With no data it shows `emptyText` instead.
 class Chart : public Card {
     Q_OBJECT
 public:
@@ -63,11 +64,9 @@ public:
         QString label;
     };
 
-    // `unit` is written above the y axis: "分", "秒", "%".
-    Chart(const QString& title, const QString& note, const QString& unit, QWidget* parent = nullptr);
+    Chart(const QString& title, const QString& note, const QString& unit, const QString& emptyText,
+          QWidget* parent = nullptr);
 
-    // Shown instead of the axes when no series holds a value.
-    void setEmptyText(const QString& text) { emptyText_ = text; }
     // A date axis from the start of `first` to the end of `last`, or a
     // category axis: one slot per name, x = 0, 1, ...
     void setDays(const QDate& first, const QDate& last);
@@ -77,8 +76,7 @@ public:
     void setYRange(double min, double max) { yMin_ = min; yMax_ = max; fixedY_ = max > min; }
     void setSeries(std::vector<Series> series);
 
-    int seriesCount() const { return static_cast<int>(series_.size()); }
-    const Series& series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
+    const std::vector<Series>& series() const { return series_; }
     QDate firstDay() const { return first_; }  // of a date axis
 
     // The x of a day's start, and of a moment: the day and time of day its
@@ -110,7 +108,7 @@ private:
     void paintPoints(QPainter& p, const Plot& plot, const Series& s) const;
 
     const QString unit_;
-    QString emptyText_;
+    const QString emptyText_;
     QDate first_;
     QDate last_;
     QStringList categories_;

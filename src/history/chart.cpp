@@ -90,12 +90,12 @@ void Chart::setDays(const QDate& first, const QDate& last)
 {
     first_ = first;
     last_ = last < first ? first : last;
-    categories_.clear();
+    categories_ = 0;
 }
 
-void Chart::setCategories(const QStringList& names)
+void Chart::setCategories(int count)
 {
-    categories_ = names;
+    categories_ = count;
     first_ = last_ = QDate();
 }
 
@@ -270,9 +270,9 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
     }
     plot.rect = QRectF(area.left() + labelWidth + 6, plotTop, area.width() - labelWidth - 10, plotBottom - plotTop);
     plot.inner = plot.rect.adjusted(4, 0, -4, 0);
-    const bool byCategory = !categories_.isEmpty();
+    const bool byCategory = categories_ > 0;
     plot.x0 = byCategory ? -0.5 : xOf(first_);
-    plot.x1 = byCategory ? categories_.size() - 0.5 : xOf(last_) + 1;
+    plot.x1 = byCategory ? categories_ - 0.5 : xOf(last_) + 1;
 
     p.setFont(smallFont_);
     p.setPen(assets::kText);
@@ -292,14 +292,14 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
         // Every other one from the first, or the first and then every
         // fifth, tenth, ... counted from 1: as often as the names fit.
         double widest = 0;
-        for (const QString& name : categories_)
-            widest = std::max(widest, smallMetrics_.horizontalAdvance(name));
+        for (int i = 1; i <= categories_; ++i)
+            widest = std::max(widest, smallMetrics_.horizontalAdvance(QString::number(i)));
         int every = 1;
         for (int n : {2, 5, 10, 20, 50})
             every = plot.slot() * every >= widest + 6 ? every : n;
-        for (int i = 0; i < categories_.size(); ++i) {
+        for (int i = 0; i < categories_; ++i) {
             if (every == 2 ? i % 2 == 0 : i == 0 || (i + 1) % every == 0)
-                xTicks.push_back({static_cast<double>(i), categories_.at(i)});
+                xTicks.push_back({static_cast<double>(i), QString::number(i + 1)});
         }
     } else {
         xTicks = dateTicks(first_, last_, plot.inner.width(), smallMetrics_);

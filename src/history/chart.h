@@ -9,7 +9,6 @@
 #include <QFontMetricsF>
 #include <QPointF>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 #include <vector>
@@ -41,7 +40,7 @@ protected:
 };
 
 // A small chart on a card: a y axis with round ticks and a unit ("分",
-// "秒", "%") over it, an x axis of dates or of named categories, and series
+// "秒", "%") over it, an x axis of dates or of numbered slots, and series
 // of points, lines or bars. With no data it shows `emptyText` instead.
 class Chart : public Card {
     Q_OBJECT
@@ -56,7 +55,7 @@ public:
         QString name;  // in the legend; unnamed series are not listed
         Style style = Style::Points;
         QColor color;
-        // x: a day number (xOf) or a category's index; y: the value.
+        // x: a day number (xOf) or a slot's index; y: the value.
         std::vector<QPointF> points;
     };
     struct Tick {  // a mark on the x axis
@@ -67,10 +66,10 @@ public:
     Chart(const QString& title, const QString& note, const QString& unit, const QString& emptyText,
           QWidget* parent = nullptr);
 
-    // A date axis from the start of `first` to the end of `last`, or a
-    // category axis: one slot per name, x = 0, 1, ...
+    // A date axis from the start of `first` to the end of `last`, or one
+    // of `count` slots named 1, 2, ... at x = 0, 1, ...
     void setDays(const QDate& first, const QDate& last);
-    void setCategories(const QStringList& names);
+    void setCategories(int count);
     // A fixed y range; without one the axis runs from 0 to a round value
     // above the largest.
     void setYRange(double min, double max) { yMin_ = min; yMax_ = max; fixedY_ = max > min; }
@@ -111,7 +110,7 @@ private:
     const QString emptyText_;
     QDate first_;
     QDate last_;
-    QStringList categories_;
+    int categories_ = 0;
     bool fixedY_ = false;
     double yMin_ = 0;
     double yMax_ = 1;

@@ -236,15 +236,10 @@ void CalendarView::paintEvent(QPaintEvent*)
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(assets::kWood, 1.4));
     p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
-    const QRectF lowest = legendRect(0);
-    const QRectF highest = legendRect(5);
-    const double lessWidth = smallMetrics_.horizontalAdvance(QStringLiteral("少")) + 2;
     p.setPen(assets::kText);
-    write(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line), Qt::AlignRight,
-          QStringLiteral("少"));
-    write(QRectF(highest.right() + 4, highest.center().y() - line / 2,
-                 smallMetrics_.horizontalAdvance(QStringLiteral("多")) + 2, line),
-          Qt::AlignLeft, QStringLiteral("多"));
+    const double y = legendRect(0).center().y() - line / 2;
+    write(QRectF(legendRect(0).left() - 4 - 4 * line, y, 4 * line, line), Qt::AlignRight, QStringLiteral("少"));
+    write(QRectF(legendRect(5).right() + 4, y, 4 * line, line), Qt::AlignLeft, QStringLiteral("多"));
 }
 
 // ------------------------------------------------------------------- window
@@ -486,10 +481,7 @@ void ProgressWindow::refresh()
                                             .arg(rows));
 
     const int amounts = level_ == 0 ? 9 : 29;
-    QStringList names;
-    for (int a = 1; a <= amounts; ++a)
-        names << QString::number(a);
-    sumKindsChart_->setCategories(names);
+    sumKindsChart_->setCategories(amounts);
     Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, assets::kSky.darker(112), {}};
     Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, assets::kBallPink, {}};
     for (const SumKind& kind : sumKinds(selected)) {

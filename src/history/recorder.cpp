@@ -12,10 +12,7 @@ namespace history {
 
 Recorder::Recorder(QString path) : path_(std::move(path)) {}
 
-Recorder::~Recorder()
-{
-    stopWriting();
-}
+Recorder::~Recorder() { stopWriting(); }
 
 void Recorder::setPath(const QString& path)
 {

@@ -24,30 +24,27 @@ class Store;
 
 class Recorder {
 public:
-    // Games go to `path` (by default the user's history file).
+    // Games go to `path` (by default the user's history file); setPath()
+    // changes it from the next finished game on.
     explicit Recorder(QString path = QString());
-    // Writes what is still to be written.
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
+    void setPath(const QString& path);
 
-    // A game of `level` starts now. A game still under way is dropped
-    // unrecorded: callers end it first with the reason.
+    // A game of `level` starts now; one still under way is dropped
+    // unrecorded (callers end it first, with the reason).
     void start(int level);
     // The cart stood on the scale with `amount` goods, the sign showing
     // `priorTotal`.
     void arrived(int amount, int priorTotal, int expectedTotal);
     // The right total was typed, `answerTicks` ticks of the answer clock
-    // after the amount showed.
+    // after the amount showed; or an entry was judged wrong, as typed.
     void right(std::int32_t answerTicks);
-    // An entry judged wrong, as it was typed.
     void wrong(const QString& entry);
-    // The game under way ended with `score`; nothing happens when no game is
-    // under way, so a second ending of the same game is ignored.
+    // The game under way ended with `score`; a second ending of the same
+    // game is ignored.
     void end(Ending ending, std::int32_t score);
-
-    // Where games go from the next finished game on.
-    void setPath(const QString& path);
 
     bool underWay() const { return underWay_; }
     // Waits until every finished game has been written or given up.

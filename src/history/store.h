@@ -30,9 +30,6 @@ public:
         TooNew,    // made by a newer version of the game: left untouched
         Failed,    // cannot be opened or made at all (folder not writable, ...)
     };
-    // How long opening and writing wait for another copy of the game.
-    static constexpr int kDefaultBusyTimeoutMs = 10000;
-
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
     static QString defaultPath();
 
@@ -71,14 +68,13 @@ public:
 
 private:
     struct Statements;
-    enum class Probe;
 
     QSqlDatabase connect(bool readOnly);
-    Probe probe();
+    State probe();
     bool openWritable();
     bool readOnly(State state);
     bool setAside();
-    bool fail(const QString& why);
+    bool fail(const QString& why, State state = State::Failed);
     void closeConnection();
 
     QString path_;
@@ -86,7 +82,7 @@ private:
     State state_ = State::Closed;
     QString setAsidePath_;
     QString detail_;  // what went wrong, in words, for problemText()
-    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
+    int busyTimeoutMs_ = 10000;  // how long opening and writing wait for another copy
     bool readable_ = false;  // our tables are there to be read
     bool writable_ = false;
     std::int64_t lastId_ = 0;

@@ -143,11 +143,6 @@ std::vector<std::pair<HardSum, int>> rankGroups(Groups groups)
     return ranked;
 }
 
-QString oneDecimal(double x)
-{
-    return QString::number(x, 'f', 1);
-}
-
 }  // namespace
 
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
@@ -276,6 +271,7 @@ std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
     if (allBut(groups, -1).rightSeconds.size() < static_cast<std::size_t>(kSentenceMinAnswers))
         return {};
 
+    const auto oneDecimal = [](double x) { return QString::number(x, 'f', 1); };
     std::vector<QString> out;
     for (const auto& [h, group] : rankGroups(groups)) {
         if (out.size() == 3)

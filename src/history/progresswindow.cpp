@@ -251,10 +251,6 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     setWindowTitle(QStringLiteral("家长：学习进度"));
     setFont(vb::songFont(14));
     setStyleSheet(QString::fromUtf8(kStyle));
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, assets::kPaper);
-    setPalette(palette);
     resize(960, 700);
 
     // The level of the latest game, over the last 30 days if it was
@@ -360,10 +356,10 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
         const QString folder =
             QFileDialog::getExistingDirectory(this, QStringLiteral("把表格存到哪个文件夹"), QDir::homePath());
         QString message;
-        if (!folder.isEmpty() && exportTo(folder, &message))
-            QMessageBox::information(this, QStringLiteral("导出为表格"), message);
-        else if (!folder.isEmpty())
-            QMessageBox::warning(this, QStringLiteral("导出为表格"), message);
+        if (!folder.isEmpty()) {
+            const QMessageBox::Icon icon = exportTo(folder, &message) ? QMessageBox::Information : QMessageBox::Warning;
+            QMessageBox(icon, QStringLiteral("导出为表格"), message, QMessageBox::Ok, this).exec();
+        }
     });
     exportRow->addWidget(exportButton, 0, Qt::AlignTop);
     exportRow->addWidget(label(QStringLiteral("全部记录存成两份表格：每局一行、每题一行，WPS 表格、Excel、LibreOffice 都能打开。"),

@@ -367,25 +367,15 @@ std::vector<Game> Store::loadAll()
         game.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
         game.level = integer(2);
         game.score = integer(3);
-        // An ending this version does not know (written by a newer one)
-        // reads as the window having been closed.
-        if (!endingFromName(q.value(4).toString(), game.ending))
-            game.ending = Ending::Closed;
+        game.ending = endingFromName(q.value(4).toString());
         game.durationMs = q.value(5).toLongLong();
         byId.emplace(game.id, games.size() - 1);
     }
-    // The loads come by game, so each game is looked up once.
-    Game* owner = nullptr;
-    qlonglong ownerId = 0;  // games are numbered from 1
     for (bool ok = !games.empty() && q.exec(QLatin1String(kSelectDeliveries)); ok && q.next();) {
-        if (const qlonglong id = q.value(0).toLongLong(); id != ownerId) {
-            const auto it = byId.find(id);
-            owner = it == byId.end() ? nullptr : &games[it->second];  // none: a load whose game is gone
-            ownerId = id;
-        }
-        if (!owner)
-            continue;
-        Delivery& load = owner->deliveries.emplace_back();
+        const auto owner = byId.find(q.value(0).toLongLong());
+        if (owner == byId.end())
+            continue;  // a load whose game is gone
+        Delivery& load = games[owner->second].deliveries.emplace_back();
         load.amount = integer(1);
         load.priorTotal = integer(2);
         load.expectedTotal = integer(3);

@@ -45,11 +45,6 @@ void Card::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    paintCard(p);
-}
-
-void Card::paintCard(QPainter& p) const
-{
     p.setPen(QPen(assets::kCardBorder, 1));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
@@ -63,6 +58,7 @@ void Card::paintCard(QPainter& p) const
     p.setPen(assets::kText);
     p.drawText(QRectF(kPad, y + titleMetrics_.height() + 2, width, smallMetrics_.height()),
                Qt::AlignLeft | Qt::AlignVCenter, smallMetrics_.elidedText(note_, Qt::ElideRight, width));
+    paintContent(p);
 }
 
 // ---------------------------------------------------------------- chart
@@ -175,11 +171,8 @@ std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last,
     return {{xOf(first) + 0.5, dayLabel(first)}};
 }
 
-void Chart::paintEvent(QPaintEvent*)
+void Chart::paintContent(QPainter& p)
 {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintCard(p);
     if (std::all_of(series_.begin(), series_.end(), [](const Series& s) { return s.points.empty(); })) {
         p.setFont(vb::songFont(14));
         p.setPen(assets::kText);

@@ -27,8 +27,10 @@ public:
     double top() const;
 
 protected:
+    // Draws the card, then what it holds, with the small font and the text's
+    // colour set.
     void paintEvent(QPaintEvent* event) override;
-    void paintCard(QPainter& p) const;
+    virtual void paintContent(QPainter& p) {}
 
     static constexpr double kPad = 10;  // inside the card's edge
     const QFont titleFont_;
@@ -96,7 +98,7 @@ public:
     QSize minimumSizeHint() const override { return QSize(220, 150); }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void paintContent(QPainter& p) override;
 
 private:
     struct Plot;

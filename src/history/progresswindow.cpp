@@ -189,11 +189,8 @@ bool CalendarView::event(QEvent* e)
     return true;
 }
 
-void CalendarView::paintEvent(QPaintEvent*)
+void CalendarView::paintContent(QPainter& p)
 {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintCard(p);  // leaves the small font and the text's colour set
     const double line = smallMetrics_.height();
     const auto write = [&](const QRectF& r, Qt::Alignment a, const QString& text) {
         p.drawText(r, a | Qt::AlignVCenter, text);

@@ -41,7 +41,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void paintContent(QPainter& p) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -31,7 +31,6 @@ void Recorder::start(int level)
     game_.started = now.toOffsetFromUtc(now.offsetFromUtc());
     game_.level = level;
     underWay_ = true;
-    waiting_ = false;
     gameClock_.start();
 }
 
@@ -43,14 +42,13 @@ void Recorder::arrived(int amount, int priorTotal, int expectedTotal)
     load.amount = amount;
     load.priorTotal = priorTotal;
     load.expectedTotal = expectedTotal;
-    waiting_ = true;
 }
 
 Delivery& Recorder::currentLoad()
 {
-    // Typed while the lamb walks: the game judges it against 0.
-    if (!waiting_ && (game_.deliveries.empty() || !game_.deliveries.back().whileWalking ||
-                      game_.deliveries.back().answered()))
+    // Once the last load is answered (or before the first), digits are
+    // typed while the lamb walks: the game judges them against 0.
+    if (game_.deliveries.empty() || game_.deliveries.back().answered())
         game_.deliveries.emplace_back().whileWalking = true;
     return game_.deliveries.back();
 }
@@ -60,7 +58,6 @@ void Recorder::right(std::int32_t answerTicks)
     if (!underWay_)
         return;
     currentLoad().answerTicks = answerTicks;
-    waiting_ = false;
 }
 
 void Recorder::wrong(const QString& entry)
@@ -75,7 +72,6 @@ void Recorder::end(Ending ending, std::int32_t score)
     if (!underWay_)
         return;
     underWay_ = false;
-    waiting_ = false;
     game_.ending = ending;
     game_.score = score;
     game_.durationMs = gameClock_.elapsed();

@@ -51,8 +51,8 @@ public:
     void flush();
 
 private:
-    // The load the next entry belongs to: the one on the scale, or one of
-    // its own for digits typed while the lamb walks.
+    // The load the next entry belongs to: the one on the scale until it is
+    // answered right, or one of its own for digits typed while the lamb walks.
     Delivery& currentLoad();
     // Writes what is still to be written and ends the writing thread.
     void stopWriting();
@@ -65,7 +65,6 @@ private:
     std::unique_ptr<Store> store_;
     Game game_;
     bool underWay_ = false;
-    bool waiting_ = false;  // a load stands on the scale, not yet answered right
     QElapsedTimer gameClock_;
 };
 

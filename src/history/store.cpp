@@ -67,18 +67,13 @@ void keepPrivate(const QString& path)
     }
 }
 
-// The wrong entries as stored: each entry's digits, entries separated by
-// single spaces. The game only ever types digits; anything else would
-// break the separation and is left out.
+// The wrong entries as stored: separated by single spaces. The game only
+// ever types digits; anything else would break the separation and is left
+// out.
 QString joinEntries(const std::vector<QString>& entries)
 {
-    static const QRegularExpression notADigit(QStringLiteral("[^0-9]"));
-    QStringList kept;
-    for (QString entry : entries) {
-        if (!entry.remove(notADigit).isEmpty())
-            kept << entry;
-    }
-    return kept.join(QLatin1Char(' '));
+    static const QRegularExpression notADigit(QStringLiteral("[^0-9 ]"));
+    return QStringList(entries.begin(), entries.end()).join(QLatin1Char(' ')).remove(notADigit).simplified();
 }
 
 }  // namespace

@@ -68,10 +68,10 @@ void Card::paintEvent(QPaintEvent*)
 struct Chart::Plot {
     QRectF rect;
     QRectF inner;
-    double x0 = 0, x1 = 1, yMin = 0, yMax = 1;
+    double x0 = 0, x1 = 1, yMax = 1;  // the y axis starts at 0
 
     double x(double value) const { return inner.left() + (value - x0) / (x1 - x0) * inner.width(); }
-    double y(double value) const { return rect.bottom() - (value - yMin) / (yMax - yMin) * rect.height(); }
+    double y(double value) const { return rect.bottom() - value / yMax * rect.height(); }
     double slot() const { return inner.width() / (x1 - x0); }  // one day or one category
 };
 
@@ -239,20 +239,17 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
     const double plotTop = top + line * 1.5;
     const double plotBottom = area.bottom() - line - 5;
     Plot plot;
-    plot.yMin = fixedY_ ? yMin_ : 0;
-    plot.yMax = fixedY_ ? yMax_ : 0;
+    plot.yMax = yMax_;
     for (const Series& s : series_) {
         for (const QPointF& pt : s.points)
-            plot.yMax = fixedY_ ? plot.yMax : std::max(plot.yMax, pt.y());
+            plot.yMax = yMax_ > 0 ? plot.yMax : std::max(plot.yMax, pt.y());
     }
-    if (plot.yMax <= plot.yMin)
+    if (plot.yMax <= 0)
         plot.yMax = 1;
     const std::vector<double> yTicks =
-        niceTicks(plot.yMin, plot.yMax, std::max(2, static_cast<int>((plotBottom - plotTop) / 34)));
-    if (!fixedY_) {
-        plot.yMin = yTicks.front();
+        niceTicks(0, plot.yMax, std::max(2, static_cast<int>((plotBottom - plotTop) / 34)));
+    if (yMax_ <= 0)
         plot.yMax = yTicks.back();
-    }
     const double step = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
     const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : 2;
     QStringList yLabels;
@@ -326,7 +323,7 @@ void Chart::paintBars(QPainter& p, const Plot& plot) const
             continue;
         p.setBrush(s.color);
         for (const QPointF& pt : s.points) {
-            const double y = plot.y(std::clamp(pt.y(), plot.yMin, plot.yMax));
+            const double y = plot.y(std::clamp(pt.y(), 0.0, plot.yMax));
             const double left = plot.x(pt.x()) - group / 2 + index * bar + gap / 2;
             p.drawRect(QRectF(left, y, bar - gap, plot.rect.bottom() - y));
         }

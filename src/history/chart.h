@@ -72,9 +72,9 @@ public:
     // of `count` slots named 1, 2, ... at x = 0, 1, ...
     void setDays(const QDate& first, const QDate& last);
     void setCategories(int count);
-    // A fixed y range; without one the axis runs from 0 to a round value
+    // The y axis runs from 0 to `max`, or without one to a round value
     // above the largest.
-    void setYRange(double min, double max) { yMin_ = min; yMax_ = max; fixedY_ = max > min; }
+    void setYMax(double max) { yMax_ = max; }
     void setSeries(std::vector<Series> series);
 
     const std::vector<Series>& series() const { return series_; }
@@ -113,9 +113,7 @@ private:
     QDate first_;
     QDate last_;
     int categories_ = 0;
-    bool fixedY_ = false;
-    double yMin_ = 0;
-    double yMax_ = 1;
+    double yMax_ = 0;  // 0: none fixed
     std::vector<Series> series_;
 };
 

@@ -317,7 +317,7 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
                             QStringLiteral("秒"), QStringLiteral("这段时间还没有答对的题。"), figures_);
     accuracyChart_ = new Chart(QStringLiteral("正确率"), QStringLiteral("每天答对的占全部作答的多少"),
                                QStringLiteral("%"), QStringLiteral("这段时间还没有作答。"), figures_);
-    accuracyChart_->setYRange(0, 100);
+    accuracyChart_->setYMax(100);
     for (Chart* chart : {scoreChart_, speedChart_, accuracyChart_}) {
         chart->setMinimumHeight(220);
         charts->addWidget(chart, 1);

@@ -10,16 +10,16 @@
 
 namespace history {
 
-Recorder::Recorder(QString path) : path_(std::move(path)) {}
+Recorder::Recorder() = default;
 
-Recorder::~Recorder() { stopWriting(); }
-
-void Recorder::setPath(const QString& path)
+// Writes what is still to be written and ends the writing thread.
+Recorder::~Recorder()
 {
-    if (path != path_) {
-        stopWriting();
-        path_ = path;
-    }
+    if (!writer_)
+        return;
+    QMetaObject::invokeMethod(inWriter_.get(), [this] { store_.reset(); }, Qt::BlockingQueuedConnection);
+    writer_->quit();
+    writer_->wait();
 }
 
 void Recorder::start(int level)
@@ -80,7 +80,7 @@ void Recorder::end(Ending ending, std::int32_t score)
         inWriter_ = std::make_unique<QObject>();
         inWriter_->moveToThread(writer_.get());
         writer_->start();
-        QMetaObject::invokeMethod(inWriter_.get(), [this, path = path_.isEmpty() ? Store::defaultPath() : path_] {
+        QMetaObject::invokeMethod(inWriter_.get(), [this, path = Store::defaultPath()] {
             store_ = std::make_unique<Store>(path);
             store_->open();
         });
@@ -97,17 +97,6 @@ void Recorder::flush()
 {
     if (inWriter_)
         QMetaObject::invokeMethod(inWriter_.get(), [] {}, Qt::BlockingQueuedConnection);
-}
-
-void Recorder::stopWriting()
-{
-    if (!writer_)
-        return;
-    QMetaObject::invokeMethod(inWriter_.get(), [this] { store_.reset(); }, Qt::BlockingQueuedConnection);
-    writer_->quit();
-    writer_->wait();
-    inWriter_.reset();
-    writer_.reset();
 }
 
 }  // namespace history

@@ -24,13 +24,12 @@ class Store;
 
 class Recorder {
 public:
-    // Games go to `path` (by default the user's history file); setPath()
-    // changes it from the next finished game on.
-    explicit Recorder(QString path = QString());
+    // Games go to the user's history file (Store::defaultPath()), as it is
+    // named when the first game ends.
+    Recorder();
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
-    void setPath(const QString& path);
 
     // A game of `level` starts now; one still under way is dropped
     // unrecorded (callers end it first, with the reason).
@@ -54,10 +53,7 @@ private:
     // The load the next entry belongs to: the one on the scale until it is
     // answered right, or one of its own for digits typed while the lamb walks.
     Delivery& currentLoad();
-    // Writes what is still to be written and ends the writing thread.
-    void stopWriting();
 
-    QString path_;
     // The thread that writes, started at the first finished game; the
     // store is made, used and destroyed there, as its connection must be.
     std::unique_ptr<QThread> writer_;

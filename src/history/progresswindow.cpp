@@ -111,10 +111,10 @@ int CalendarView::shadeOf(double minutes)
     return minutes <= 0 ? 0 : 1 + static_cast<int>(end - std::begin(kShadeLimits));
 }
 
-void CalendarView::resizeEvent(QResizeEvent*)
+double CalendarView::pitch() const
 {
     // The squares grow with the width, within bounds.
-    pitch_ = std::clamp(std::floor((width() - 2 * kPad - weekdayWidth_) / kWeeks), 12.0, 20.0);
+    return std::clamp(std::floor((width() - 2 * kPad - weekdayWidth_) / kWeeks), 12.0, 20.0);
 }
 
 QRectF CalendarView::cellRect(const QDate& day) const
@@ -122,8 +122,8 @@ QRectF CalendarView::cellRect(const QDate& day) const
     if (!day.isValid() || day < first_ || day > today_)
         return QRectF();
     const qint64 offset = first_.daysTo(day);
-    return QRectF(origin_.x() + static_cast<double>(offset / 7) * pitch_,
-                  origin_.y() + static_cast<double>(offset % 7) * pitch_, pitch_ - 3, pitch_ - 3);
+    return QRectF(origin_.x() + static_cast<double>(offset / 7) * pitch(),
+                  origin_.y() + static_cast<double>(offset % 7) * pitch(), pitch() - 3, pitch() - 3);
 }
 
 QDate CalendarView::dayAt(const QPointF& pos) const
@@ -154,11 +154,11 @@ QString CalendarView::toolTipFor(const QDate& day) const
 QRectF CalendarView::legendRect(int shade) const
 {
     // Under the grid's right end: 少 ▢▢▢▢▢▢ 多.
-    const double box = pitch_ - 3;
-    const double left = origin_.x() + kWeeks * pitch_ - 3 - smallMetrics_.horizontalAdvance(QStringLiteral("多")) - 4 -
-                        6 * pitch_;
-    const double row = origin_.y() + 7 * pitch_ + 2 + (std::max(box, smallMetrics_.height()) - box) / 2;
-    return QRectF(left + shade * pitch_, row, box, box);
+    const double box = pitch() - 3;
+    const double left = origin_.x() + kWeeks * pitch() - 3 - smallMetrics_.horizontalAdvance(QStringLiteral("多")) - 4 -
+                        6 * pitch();
+    const double row = origin_.y() + 7 * pitch() + 2 + (std::max(box, smallMetrics_.height()) - box) / 2;
+    return QRectF(left + shade * pitch(), row, box, box);
 }
 
 QSize CalendarView::sizeHint() const
@@ -202,7 +202,7 @@ void CalendarView::paintContent(QPainter& p)
         const QDate monday = first_.addDays(7 * week);
         const QDate sunday = monday.addDays(6);
         const QDate firstOfMonth = week == 0 ? monday : sunday.day() <= 7 ? sunday : QDate();
-        const double x = origin_.x() + week * pitch_;
+        const double x = origin_.x() + week * pitch();
         if (!firstOfMonth.isValid() || x < lastLabelEnd + 4 ||
             (week == 0 && sunday.day() > 7 && monday.addDays(21).month() != monday.month()))
             continue;
@@ -212,7 +212,7 @@ void CalendarView::paintContent(QPainter& p)
     }
     // Monday, Wednesday and Friday named on the left.
     for (int row : {0, 2, 4}) {
-        write(QRectF(kPad, origin_.y() + row * pitch_, weekdayWidth_ - 6, pitch_ - 3), Qt::AlignLeft,
+        write(QRectF(kPad, origin_.y() + row * pitch(), weekdayWidth_ - 6, pitch() - 3), Qt::AlignLeft,
               QStringLiteral("周") + QString::fromUtf8(kWeekdays[row]).right(1));
     }
     // The squares, today ringed in wood so that the parent finds it, and the

@@ -42,20 +42,19 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintContent(QPainter& p) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QDate dayAt(const QPointF& pos) const;
     QString toolTipFor(const QDate& day) const;
     // Where the legend shows `shade`.
     QRectF legendRect(int shade) const;
+    double pitch() const;  // from a square to the next, for the width
 
     const QDate today_;
     const QDate first_;
     const std::vector<CalendarDay> days_;  // oldest first
     const double weekdayWidth_;            // the weekdays' names on the left
     const QPointF origin_;                 // the first square's top left
-    double pitch_ = 16;                    // from a square to the next, for the width
 };
 
 // Its cards are named by their titles ("每局得分", "练习日历", ...).

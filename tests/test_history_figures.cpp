@@ -160,6 +160,15 @@ private slots:
         QCOMPARE(a.size(), std::size_t(1));
         QCOMPARE(a[0].count, 7);  // 3 right, 4 wrong
         QCOMPARE(a[0].value, 3.0 / 7.0);
+        // By week: Monday 7 and Wednesday 9 December as one, under their
+        // Monday; Monday 14 December on its own.
+        const std::vector<Game> weeks = {game(2, at("2026-12-07T10:00:00"), 0, 0, {{5, 0, 200, {"4"}}}),
+                                         game(3, at("2026-12-09T10:00:00"), 0, 0, {{5, 0, 200}}),
+                                         game(4, at("2026-12-14T10:00:00"), 0, 0, {{5, 0, -1, {"1"}}})};
+        const std::vector<DayValue> w = accuracyPerDay(all(weeks), true);
+        QCOMPARE(w.size(), std::size_t(2));
+        QVERIFY(w[0].day == QDate(2026, 12, 7) && w[0].count == 3 && w[0].value == 2.0 / 3.0);
+        QVERIFY(w[1].day == QDate(2026, 12, 14) && w[1].count == 1 && w[1].value == 0);
     }
 
     void calendarSumsBothLevels()

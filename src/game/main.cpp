@@ -8,6 +8,8 @@
 #include <QtGlobal>
 
 #include <cstdio>
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,9 @@
 #include "game/commandline.h"
 #include "game/form1.h"
 #include "game/fullscreen.h"
+#include "children/commands.h"
+#include "children/whoisplaying.h"
+#include "history/family.h"
 #include "history/csvexport.h"
 #include "history/progresswindow.h"
 #include "history/store.h"
@@ -38,6 +43,11 @@ int answerCommandLine(const game::CommandLine& line)
     case game::CommandLine::Action::Play:
     case game::CommandLine::Action::Progress:
     case game::CommandLine::Action::ExportHistory:
+    case game::CommandLine::Action::ListChildren:
+    case game::CommandLine::Action::AddChild:
+    case game::CommandLine::Action::RenameChild:
+    case game::CommandLine::Action::RemoveChild:
+    case game::CommandLine::Action::SetPicture:
         return -1;
     case game::CommandLine::Action::ShowHelp:
         std::fputs(game::helpText().c_str(), stdout);
@@ -132,19 +142,59 @@ int main(int argc, char** argv)
         || line.action == game::CommandLine::Action::Progress)
         return history::showProgressWindow();
 
+    // Who is playing, when the family has added children: read from the
+    // history on a thread of its own while the main window is built.
+    std::future<history::Family> familyRead =
+        std::async(std::launch::async, [] { return history::readFamily(history::Store::defaultPath()); });
+
     int result = 0;
     {
         Form1 form;
         platform::startupMark("main window made");
         form.Form_Load();
         platform::startupMark("main window loaded");
-        platform::markFirstFrame(&form);
+        const history::Family family = familyRead.get();
+        platform::startupMark("family read");
+        const QString asked = QString::fromLocal8Bit(options.child.empty() ? line.child : options.child);
+        if (!asked.isEmpty()) {
+            const history::Child* child = family.find(asked);
+            if (!child) {
+                std::fprintf(stderr, "pellaro: %s\n", qPrintable(children::unknownChildText(asked, family)));
+                return 2;
+            }
+            form.setChild(*child);
+        }
+        // With children and no child named, the first window asks who plays
+        // and then gives way to the game.
+        std::unique_ptr<children::WhoIsPlaying> picker;
+        if (!family.children.empty() && asked.isEmpty()) {
+            std::vector<children::WhoIsPlaying::Child> players;
+            for (const history::Child& c : family.children)
+                players.push_back({c.name, c.animal});
+            picker = std::make_unique<children::WhoIsPlaying>(players);
+        }
+        QWidget* first = picker ? static_cast<QWidget*>(picker.get()) : &form;
+        platform::markFirstFrame(first);
         // F11 switches between full screen and the window at any time.
-        game::FullScreen fullScreen(&form);
+        game::FullScreen fullScreen(first);
+        if (picker) {
+            QObject::connect(picker.get(), &children::WhoIsPlaying::chosen, &form,
+                             [&form, &fullScreen, &family](int index) {
+                                 if (index >= 0)
+                                     form.setChild(family.children[static_cast<std::size_t>(index)]);
+                                 // Once the key or click that chose is handled:
+                                 // the stage it came through may go.
+                                 QTimer::singleShot(0, &form, [&form, &fullScreen] { fullScreen.switchTo(&form); });
+                             });
+            platform::onEndRequest(picker.get(), [&form] {
+                form.closeAllWindows();
+                QApplication::quit();
+            });
+        }
         if (options.fullScreen || line.fullScreen)
             fullScreen.enter();
         else
-            form.show();
+            first->show();
         platform::startupMark("shown");
         // What the first frame does not need comes once it is on its way.
         QTimer::singleShot(0, &form, [] { platform::preloadSound(); });

@@ -383,7 +383,7 @@ void Form1::Pictb_Click()
 
     // A game under way gives way to the new one.
     recorder.end(history::Ending::Restart, fcount);
-    recorder.start(grade);
+    recorder.start(grade, childId);
 
     fcount = 0;
     LabFc->setCaption(QStringLiteral("0"));

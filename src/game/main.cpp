@@ -7,9 +7,11 @@
 #include <QWindow>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdio>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,14 +79,34 @@ void applyZoom(double zoom)
     qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 12));
 }
 
-// pellaro --export-history DIR: the play history as two CSV files, without
-// a window. The history is only read.
-int exportHistory(const QString& folder)
+// The children's command that `action` is, if any.
+std::optional<children::Command> childrenCommand(game::CommandLine::Action action)
+{
+    using A = game::CommandLine::Action;
+    switch (action) {
+    case A::ListChildren: return children::Command::List;
+    case A::AddChild: return children::Command::Add;
+    case A::RenameChild: return children::Command::Rename;
+    case A::RemoveChild: return children::Command::Remove;
+    case A::SetPicture: return children::Command::SetPicture;
+    default: return std::nullopt;
+    }
+}
+
+// pellaro --export-history DIR [--child NAME]: the play history (of one
+// child) as two CSV files, without a window. The history is only read.
+int exportHistory(const QString& folder, const QString& childName)
 {
     if (!QDir(folder).exists()) {
         std::fprintf(stderr, "pellaro: there is no folder '%s' to export the play history into\n",
                      qPrintable(folder));
         return 1;
+    }
+    const history::Family family = history::readFamily(history::Store::defaultPath());
+    const history::Child* child = childName.isEmpty() ? nullptr : family.find(childName);
+    if (!childName.isEmpty() && !child) {
+        std::fprintf(stderr, "pellaro: %s\n", qPrintable(children::unknownChildText(childName, family)));
+        return 2;
     }
     history::Store store;
     if (!store.open()) {
@@ -92,9 +114,13 @@ int exportHistory(const QString& folder)
                      qPrintable(store.path()), qPrintable(store.problemText()));
         return 1;
     }
-    const std::vector<history::Game> games = store.loadAll();
+    std::vector<history::Game> games = store.loadAll();
+    if (child)
+        games.erase(std::remove_if(games.begin(), games.end(),
+                                   [child](const history::Game& g) { return g.childId != child->id; }),
+                    games.end());
     QString error;
-    if (!history::exportCsv(games, folder, &error)) {
+    if (!history::exportCsv(games, family, folder, &error)) {
         std::fprintf(stderr, "pellaro: %s\n", qPrintable(error));
         return 1;
     }
@@ -117,7 +143,12 @@ int main(int argc, char** argv)
         return exitCode;
     if (line.action == game::CommandLine::Action::ExportHistory) {
         QCoreApplication app(argc, argv);
-        return exportHistory(QString::fromStdString(line.exportFolder));
+        return exportHistory(QString::fromStdString(line.exportFolder), QString::fromLocal8Bit(line.child));
+    }
+    if (const auto command = childrenCommand(line.action)) {
+        QCoreApplication app(argc, argv);
+        return children::runCommand(*command, history::Store::defaultPath(), QString::fromLocal8Bit(line.child),
+                                    QString::fromLocal8Bit(line.newName), QString::fromLocal8Bit(line.picture));
     }
     applyZoom(line.zoom);
 

@@ -25,7 +25,7 @@ void Recorder::setPath(const QString& path)
     }
 }
 
-void Recorder::start(int level)
+void Recorder::start(int level, std::int64_t childId, bool practice)
 {
     game_ = Game();
     const QDateTime now = QDateTime::currentDateTime();
@@ -33,6 +33,8 @@ void Recorder::start(int level)
     // was played wherever the file is read.
     game_.started = now.toOffsetFromUtc(now.offsetFromUtc());
     game_.level = level;
+    game_.childId = childId;
+    game_.practice = practice;
     underWay_ = true;
     waiting_ = false;
     gameClock_.start();

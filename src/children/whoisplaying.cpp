@@ -33,12 +33,13 @@ const QColor kSignFace(253, 246, 103);
 constexpr int kNameHeight = 30;
 constexpr int kCardMargin = 12;
 
-int pictureSizeFor(int cards)
+}  // namespace
+
+int WhoIsPlaying::pictureSize(int children)
 {
+    const int cards = std::min(children, kMaxChildren) + 1;  // and the visitor's
     return cards <= 4 ? 112 : cards <= 6 ? 96 : 84;
 }
-
-}  // namespace
 
 // ------------------------------------------------------------------ ChildCard
 
@@ -122,7 +123,7 @@ WhoIsPlaying::WhoIsPlaying(std::vector<Child> children, QWidget* parent)
     vb::moveWindowTwips(this, 1800, 1000);
 
     const int count = static_cast<int>(children_.size()) + 1;
-    const int size = pictureSizeFor(count);
+    const int size = pictureSize(childCount());
     for (int i = 0; i < count; ++i) {
         const bool visitor = i == count - 1;
         auto* card = visitor ? new ChildCard(QStringLiteral("另一个小朋友"), assets::kVisitorPicture, 0, size, this)

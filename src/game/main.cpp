@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <future>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/animals.h"
 #include "assets/catalogue.h"
 #include "game/commandline.h"
 #include "game/form1.h"
@@ -175,8 +177,19 @@ int main(int argc, char** argv)
 
     // Who is playing, when the family has added children: read from the
     // history on a thread of its own while the main window is built.
-    std::future<history::Family> familyRead =
-        std::async(std::launch::async, [] { return history::readFamily(history::Store::defaultPath()); });
+    // The children's pictures are drawn there too, for a plain window.
+    const double ratio = app.devicePixelRatio();
+    std::future<history::Family> familyRead = std::async(std::launch::async, [ratio] {
+        history::Family family = history::readFamily(history::Store::defaultPath());
+        if (!family.children.empty()) {
+            const int pixels = static_cast<int>(
+                std::lround(children::WhoIsPlaying::pictureSize(static_cast<int>(family.children.size())) * ratio));
+            for (const history::Child& c : family.children)
+                assets::animalPicture(c.animal, pixels);
+            assets::animalPicture(assets::kVisitorPicture, pixels);
+        }
+        return family;
+    });
 
     int result = 0;
     {

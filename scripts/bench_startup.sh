@@ -5,7 +5,8 @@
 # tools/startup_clock from the fork of the process to the X server's
 # MapNotify of its top-level window. Three cases: a plain screen (device
 # pixel ratio 1), a desktop scaling by 2 (QT_SCALE_FACTOR=2) and full screen
-# (`pellaro --fullscreen` against a bare window shown full screen, ratio 1).
+# (`pellaro --fullscreen` against a bare window shown full screen, ratio 1),
+# and a family of three children, whose first window asks who plays.
 # Two warm-up runs of each program come first and are not counted. Prints
 # the median and mean of each, the ratio Pellaro / bare, and the resident
 # memory 1 s after the window was mapped (one extra run each).
@@ -88,3 +89,9 @@ bench() {
 bench "ratio 1:" 1
 bench "ratio 2:" 2
 bench "full screen:" 1 --fullscreen
+
+# A family of three children: the first window is the one that asks who plays.
+for child in 小明:panda Lily:duck 阿宝:bear; do
+  "$BUILD/pellaro" --add-child "${child%%:*}" --picture "${child#*:}" >/dev/null
+done
+bench "3 children:" 1

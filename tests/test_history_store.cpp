@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "history/layout.h"
 #include "history/store.h"
 #include "platform/folderlock.h"
 
@@ -285,6 +287,47 @@ private slots:
         QVERIFY(store.problemText().contains(QFileInfo(store.setAsidePath()).fileName()));
         QVERIFY(store.addGame(sampleGame()));
         QCOMPARE(store.loadAll().size(), std::size_t(1));
+    }
+
+    // A file of the first layout is brought up to today's in one step:
+    // every game, load and wrong entry is still there, under no child.
+    void aFileOfTheFirstLayoutKeepsEveryGame()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("first"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            for (const QString& sql : QString::fromLatin1(history::kUpgrades[0]).split(QLatin1Char(';')))
+                QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+            for (const char* sql :
+                 {"INSERT INTO games VALUES(1, '2026-03-05T08:30:15.250+08:00', 1, 1730, 'help', 45210)",
+                  "INSERT INTO games VALUES(2, '2026-03-06T19:00:00.000+08:00', 0, 990, 'wrong', 30000)",
+                  "INSERT INTO deliveries VALUES(1, 0, 0, 0, 0, 1, -1, -1, '4')",
+                  "INSERT INTO deliveries VALUES(1, 1, 17, 0, 17, 0, 230, 2301, '18 2')",
+                  "INSERT INTO deliveries VALUES(2, 0, 5, 0, 5, 0, 99, 990, '')",
+                  "PRAGMA user_version = 1"})
+                QVERIFY2(q.exec(QLatin1String(sql)), sql);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("first"));
+
+        Store store(path);
+        QVERIFY(store.open());
+        QVERIFY(store.state() == Store::State::Ready);
+        const std::vector<history::Game> games = store.loadAll();
+        QCOMPARE(games.size(), std::size_t(2));
+        QCOMPARE(games[0].score, 1730);
+        QCOMPARE(games[0].deliveries.size(), std::size_t(2));
+        QCOMPARE(games[0].deliveries[0].wrongEntries, std::vector<QString>{QStringLiteral("4")});
+        QCOMPARE(games[0].deliveries[1].answerTicks, 230);
+        QCOMPARE(games[0].deliveries[1].wrongEntries, (std::vector<QString>{QStringLiteral("18"), QStringLiteral("2")}));
+        QCOMPARE(games[1].deliveries.at(0).amount, 5);
+        for (const history::Game& g : games)
+            QVERIFY(g.childId == 0 && !g.practice);
+        QVERIFY(store.addGame(sampleGame()));
+        QCOMPARE(store.loadAll().size(), std::size_t(3));
     }
 
     // A file made by a newer version is never changed, even by a game.

@@ -161,6 +161,12 @@ Form3* Form1::form3()
     return form3_;
 }
 
+void Form1::setChild(const history::Child& child)
+{
+    childName = child.name;
+    childId = child.id;
+}
+
 // ------------------------------------------------------------------ start-up
 
 void Form1::Form_Load()
@@ -377,7 +383,7 @@ void Form1::Pictb_Click()
 
     // A game under way gives way to the new one.
     recorder.end(history::Ending::Restart, fcount);
-    recorder.start(grade);
+    recorder.start(grade, childId);
 
     fcount = 0;
     LabFc->setCaption(QStringLiteral("0"));
@@ -475,6 +481,7 @@ void Form1::endGame()
 
     form2()->grd = grade;
     form2()->fcount = fcount;
+    form2()->childName = childName;
 
     form2()->Show();
 }

@@ -137,6 +137,21 @@ void FullScreen::enter()
     stage_->enter(screen);
 }
 
+void FullScreen::switchTo(QWidget* window)
+{
+    const bool on = isOn();
+    QWidget* before = window_;
+    // The stage gives its window back, hidden, as it goes.
+    stage_.reset();
+    if (before && before != window)
+        before->hide();
+    window_ = window;
+    if (on)
+        enter();
+    else if (window_)
+        window_->show();
+}
+
 void FullScreen::leave()
 {
     if (isOn())

@@ -34,6 +34,10 @@ public:
     void leave();
     void toggle();
     bool isOn() const;
+    // Hands the switch over to `window`, which takes the place of the one
+    // shown now: full screen when that was, as an ordinary window
+    // otherwise. The one shown before is hidden.
+    void switchTo(QWidget* window);
 
     // For the benchmark: switches `times` times, a third of a second apart,
     // each switch followed by a full redraw of what is then shown, prints

@@ -39,15 +39,22 @@ QString plainReason(const QSaveFile& file)
 
 }  // namespace
 
-CsvFiles makeCsv(const std::vector<Game>& games)
+CsvFiles makeCsv(const std::vector<Game>& games, const Family& family)
 {
+    const auto childName = [&family](std::int64_t id) {
+        for (const Child& c : family.children)
+            if (c.id == id)
+                return c.name;
+        return QString();
+    };
     CsvFiles out{"\xEF\xBB\xBF", "\xEF\xBB\xBF"};
-    appendRow(out.games, QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错").split(','));
+    appendRow(out.games, QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子").split(','));
     appendRow(out.answers,
-              QString::fromUtf8("局编号,开始时间,难度,序号,秤上数量,原来的总数,正确答案,结果,输入,用时（秒）,走路时输入")
+              QString::fromUtf8("局编号,开始时间,难度,序号,秤上数量,原来的总数,正确答案,结果,输入,用时（秒）,走路时输入,孩子")
                   .split(','));
     for (const Game& g : games) {
         const QStringList game = {QString::number(g.id), isoWithOffset(g.started, false), QString::number(g.level + 1)};
+        const QString child = childName(g.childId);
         int loads = 0, right = 0, wrong = 0, place = 0;
         for (const Delivery& d : g.deliveries) {
             loads += d.whileWalking ? 0 : 1;
@@ -59,24 +66,25 @@ CsvFiles makeCsv(const std::vector<Game>& games)
                                                         expected};
             for (const QString& entry : d.wrongEntries) {
                 ++wrong;
-                appendRow(out.answers, head + QStringList{QString::fromUtf8("答错"), entry, QString(), walking});
+                appendRow(out.answers, head + QStringList{QString::fromUtf8("答错"), entry, QString(), walking, child});
             }
             if (d.answered()) {
                 ++right;
                 appendRow(out.answers, head + QStringList{QString::fromUtf8("答对"), expected,
-                                                          QString::number(d.answerTicks / 100.0, 'f', 2), walking});
+                                                          QString::number(d.answerTicks / 100.0, 'f', 2), walking,
+                                                          child});
             } else if (!d.whileWalking) {
-                appendRow(out.answers, head + QStringList{QString::fromUtf8("未答"), QString(), QString(), walking});
+                appendRow(out.answers, head + QStringList{QString::fromUtf8("未答"), QString(), QString(), walking, child});
             }
         }
         appendRow(out.games, game + QStringList{QString::number(g.score), endingName(g.ending),
                                                 QString::number(g.durationMs / 1000.0, 'f', 1), QString::number(loads),
-                                                QString::number(right), QString::number(wrong)});
+                                                QString::number(right), QString::number(wrong), child});
     }
     return out;
 }
 
-bool exportCsv(const std::vector<Game>& games, const QString& folder, QString* error)
+bool exportCsv(const std::vector<Game>& games, const Family& family, const QString& folder, QString* error)
 {
     const auto done = [error](const QString& text) {
         if (error)
@@ -85,7 +93,7 @@ bool exportCsv(const std::vector<Game>& games, const QString& folder, QString* e
     };
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return done(QString::fromUtf8("找不到要保存到的文件夹：%1").arg(QDir::toNativeSeparators(folder)));
-    const CsvFiles csv = makeCsv(games);
+    const CsvFiles csv = makeCsv(games, family);
     const QDir dir(folder);
     const QString names[2] = {QLatin1String(kGamesCsvName), QLatin1String(kAnswersCsvName)};
     const QByteArray* bytes[2] = {&csv.games, &csv.answers};

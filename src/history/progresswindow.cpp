@@ -487,7 +487,7 @@ void ProgressWindow::refresh()
 bool ProgressWindow::exportTo(const QString& folder, QString* message) const
 {
     QString error;
-    const bool ok = exportCsv(games_, folder, &error);
+    const bool ok = exportCsv(games_, Family(), folder, &error);
     const QDir dir(folder);
     *message = ok ? QStringLiteral("已导出两份表格：\n%1（每局一行）\n%2（每题一行）")
                         .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kGamesCsvName))),

@@ -22,7 +22,7 @@ Recorder::~Recorder()
     writer_->wait();
 }
 
-void Recorder::start(int level)
+void Recorder::start(int level, std::int64_t childId, bool practice)
 {
     game_ = Game();
     const QDateTime now = QDateTime::currentDateTime();
@@ -30,6 +30,8 @@ void Recorder::start(int level)
     // was played wherever the file is read.
     game_.started = now.toOffsetFromUtc(now.offsetFromUtc());
     game_.level = level;
+    game_.childId = childId;
+    game_.practice = practice;
     underWay_ = true;
     gameClock_.start();
 }

@@ -31,9 +31,10 @@ public:
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    // A game of `level` starts now; one still under way is dropped
-    // unrecorded (callers end it first, with the reason).
-    void start(int level);
+    // A game of `level` starts now, played by child `childId` (0: none),
+    // with practice choosing the amounts or not; one still under way is
+    // dropped unrecorded (callers end it first, with the reason).
+    void start(int level, std::int64_t childId = 0, bool practice = false);
     // The cart stood on the scale with `amount` goods, the sign showing
     // `priorTotal`.
     void arrived(int amount, int priorTotal, int expectedTotal);

@@ -57,6 +57,8 @@ struct Game {
     std::int32_t score = 0;
     Ending ending = Ending::Closed;
     std::int64_t durationMs = 0;       // from the start button to the end
+    std::int64_t childId = 0;          // the child who played; 0: none ("other children")
+    bool practice = false;             // practice chose the amounts on the scale
     std::vector<Delivery> deliveries;  // in the order they came
 };
 

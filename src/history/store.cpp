@@ -34,10 +34,19 @@ int sqliteCode(const QSqlError& error) { return error.nativeErrorCode().toInt() 
 bool isDamage(const QSqlError& error) { return sqliteCode(error) == 11 || sqliteCode(error) == 26; }  // CORRUPT, NOTADB
 bool isBusy(const QSqlError& error) { return sqliteCode(error) == 5 || sqliteCode(error) == 6; }     // BUSY, LOCKED
 
+// The games' query for the file's layout: a file that could not be brought
+// up to date is read as it is.
+QLatin1String selectGames(const QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    const bool first = q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() == 1;
+    return QLatin1String(first ? kSelectGamesVersion1 : kSelectGames);
+}
+
 bool knownTablesReadable(const QSqlDatabase& db)
 {
     QSqlQuery q(db);
-    return q.prepare(QLatin1String(kSelectGames)) && q.prepare(QLatin1String(kSelectDeliveries));
+    return q.prepare(selectGames(db)) && q.prepare(QLatin1String(kSelectDeliveries));
 }
 
 // The first value `sql` gives; invalid when it gives none.
@@ -325,7 +334,8 @@ bool Store::addGame(const Game& game)
     if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return failed(q.lastError());
     if (!execWith(g, {isoWithOffset(game.started, true), game.level, game.score, endingName(game.ending),
-                      static_cast<qlonglong>(game.durationMs)}))
+                      static_cast<qlonglong>(game.durationMs),
+                      game.childId > 0 ? QVariant(qlonglong(game.childId)) : QVariant(), game.practice ? 1 : 0}))
         return failed(g.lastError());
     const qlonglong id = g.lastInsertId().toLongLong();
     g.finish();
@@ -356,7 +366,7 @@ std::vector<Game> Store::loadAll()
     // meanwhile comes whole or not at all.
     const bool inTransaction = q.exec(QStringLiteral("BEGIN"));
     std::unordered_map<qlonglong, std::size_t> byId;
-    for (bool ok = q.exec(QLatin1String(kSelectGames)); ok && q.next();) {
+    for (bool ok = q.exec(selectGames(QSqlDatabase::database(connection_, false))); ok && q.next();) {
         Game& game = games.emplace_back();
         game.id = q.value(0).toLongLong();
         game.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
@@ -364,6 +374,8 @@ std::vector<Game> Store::loadAll()
         game.score = integer(3);
         game.ending = endingFromName(q.value(4).toString());
         game.durationMs = q.value(5).toLongLong();
+        game.childId = q.value(6).toLongLong();
+        game.practice = q.value(7).toLongLong() != 0;
         byId.emplace(game.id, games.size() - 1);
     }
     for (bool ok = !games.empty() && q.exec(QLatin1String(kSelectDeliveries)); ok && q.next();) {

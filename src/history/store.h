@@ -30,6 +30,8 @@ public:
         TooNew,    // made by a newer version of the game: left untouched
         Failed,    // cannot be opened or made at all (folder not writable, ...)
     };
+    // How long opening and writing wait for another copy of the game.
+    static constexpr int kDefaultBusyTimeoutMs = 10000;
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
     static QString defaultPath();
 
@@ -82,7 +84,7 @@ private:
     State state_ = State::Closed;
     QString setAsidePath_;
     QString detail_;  // what went wrong, in words, for problemText()
-    int busyTimeoutMs_ = 10000;  // how long opening and writing wait for another copy
+    int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
     bool readable_ = false;  // our tables are there to be read
     bool writable_ = false;
     std::int64_t lastId_ = 0;

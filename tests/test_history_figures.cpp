@@ -160,6 +160,15 @@ private slots:
         QCOMPARE(a.size(), std::size_t(1));
         QCOMPARE(a[0].count, 7);  // 3 right, 4 wrong
         QCOMPARE(a[0].value, 3.0 / 7.0);
+        // By week: Monday 7 and Wednesday 9 December as one, under their
+        // Monday; Monday 14 December on its own.
+        const std::vector<Game> weeks = {game(2, at("2026-12-07T10:00:00"), 0, 0, {{5, 0, 200, {"4"}}}),
+                                         game(3, at("2026-12-09T10:00:00"), 0, 0, {{5, 0, 200}}),
+                                         game(4, at("2026-12-14T10:00:00"), 0, 0, {{5, 0, -1, {"1"}}})};
+        const std::vector<DayValue> w = accuracyPerDay(all(weeks), true);
+        QCOMPARE(w.size(), std::size_t(2));
+        QVERIFY(w[0].day == QDate(2026, 12, 7) && w[0].count == 3 && w[0].value == 2.0 / 3.0);
+        QVERIFY(w[1].day == QDate(2026, 12, 14) && w[1].count == 1 && w[1].value == 0);
     }
 
     void calendarSumsBothLevels()
@@ -278,14 +287,15 @@ private slots:
             game(3, at("2026-12-07T09:00:00"), 1, 100, {}, 60000),
             game(4, at("2026-12-08T09:00:00"), 0, 500, {}, 1080000),
         };
-        const Summary s = summary(selectGames(games, 0, Period::Week, kToday), games, kToday);
-        QCOMPARE(s.games, 3);
-        QCOMPARE(s.minutes, 48.0);
-        QCOMPARE(s.bestScore, 9000);
-        QCOMPARE(s.daysThisWeek, 2);
-        QCOMPARE(summaryText(s), QString::fromUtf8("共 3 局，48 分钟，最高 9000 分，本周玩了 2 天"));
-        QCOMPARE(summary({}, games, QDate(2026, 12, 6)).daysThisWeek, 1);  // Monday 30 Nov to Sunday 6 Dec
-        QCOMPARE(summaryText(summary({}, games, QDate(2026, 12, 14))), QString::fromUtf8("这段时间没有玩过"));
+        // 48 minutes of level 0 this week, the best of them 9000; Monday
+        // and Tuesday played this week, Sunday last week.
+        QCOMPARE(summaryText(selectGames(games, 0, Period::Week, kToday), games, kToday),
+                 QString::fromUtf8("共 3 局，48 分钟，最高 9000 分，本周玩了 2 天"));
+        // Monday 30 Nov to Sunday 6 Dec.
+        QCOMPARE(summaryText({}, games, QDate(2026, 12, 6)), QString::fromUtf8("这段时间没有玩过，本周玩了 1 天"));
+        QCOMPARE(summaryText({}, games, QDate(2026, 12, 14)), QString::fromUtf8("这段时间没有玩过"));
+        const std::vector<Game> short_ = {game(1, at("2026-12-08T08:00:00"), 0, 70, {}, 20000)};
+        QCOMPARE(summaryText(all(short_), short_, kToday), QString::fromUtf8("共 1 局，不到 1 分钟，最高 70 分，本周玩了 1 天"));
     }
 
     void emptyHistory()
@@ -300,9 +310,7 @@ private slots:
         QVERIFY(sumKinds(sel).empty());
         QVERIFY(hardSums(sel).empty());
         QVERIFY(hardSumSentences(sel).empty());
-        const Summary s = summary(sel, none, kToday);
-        QVERIFY(s.games == 0 && s.minutes == 0 && s.bestScore == 0);
-        QCOMPARE(summaryText(s), QString::fromUtf8("这段时间没有玩过"));
+        QCOMPARE(summaryText(sel, none, kToday), QString::fromUtf8("这段时间没有玩过"));
         // A game without loads has no per-day values either.
         const std::vector<Game> bare = {game(1, at("2026-12-07T08:00:00"), 0, 0)};
         QVERIFY(accuracyPerDay(all(bare)).empty());

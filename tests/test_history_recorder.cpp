@@ -14,10 +14,10 @@ using namespace gametest;
 
 namespace {
 
-// A game window whose history goes into a fresh file of its own.
+// A game window whose history goes into a fresh data folder of its own.
 struct RecordedGame : Game {
-    RecordedGame() { form->recorder.setPath(path()); }
-    QString path() const { return data.filePath(QStringLiteral("history.sqlite")); }
+    RecordedGame() { qputenv("XDG_DATA_HOME", QFile::encodeName(data.path())); }
+    QString path() const { return data.filePath(QStringLiteral("pellaro/history.sqlite")); }
     std::vector<history::Game> stored()
     {
         form->recorder.flush();
@@ -173,7 +173,7 @@ private slots:
         QFile blocker(dir.filePath(QStringLiteral("file")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        f.recorder.setPath(dir.filePath(QStringLiteral("file/history.sqlite")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("file"))));
         for (int round = 0; round < 2; ++round) {
             g.startStill();
             g.type(QStringLiteral("333"));
@@ -182,7 +182,7 @@ private slots:
             f.form2()->Close();
         }
         f.recorder.flush();
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("file/history.sqlite"))));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("file"))).isFile());
         g.startStill();
         QVERIFY(f.playing);
     }

@@ -58,6 +58,30 @@ std::vector<Game> sampleGames()
             game(2, 0, 2600),  game(1, 0, 3100),  game(1, 0, 2900)};
 }
 
+// The window's cards by their titles, and what its labels say while shown.
+const Chart* chart(const ProgressWindow& w, const char* title)
+{
+    return w.findChild<Chart*>(QString::fromUtf8(title));
+}
+const Chart* scoreChart(const ProgressWindow& w) { return chart(w, "每局得分"); }
+CalendarView* calendarOf(const ProgressWindow& w) { return w.findChild<CalendarView*>(); }
+QString shownText(const ProgressWindow& w, const char* label)
+{
+    const auto* l = w.findChild<QLabel*>(QLatin1String(label));
+    return l->isHidden() ? QString() : l->text();
+}
+
+// The calendar's tooltip over `day`'s square, as hovering shows it.
+QString tipOver(CalendarView* calendar, const QDate& day)
+{
+    const QPoint at = calendar->cellRect(day).center().toPoint();
+    QHelpEvent help(QEvent::ToolTip, at, calendar->mapToGlobal(at));
+    QApplication::sendEvent(calendar, &help);
+    const QString text = QTest::qWaitFor([] { return QToolTip::isVisible(); }, 10000) ? QToolTip::text() : QString();
+    QToolTip::hideText();
+    return text;
+}
+
 bool singleColour(const QImage& image)
 {
     const QRgb first = image.pixel(0, 0);
@@ -89,11 +113,11 @@ private slots:
         auto* empty = w.findChild<QLabel*>(QStringLiteral("empty"));
         QVERIFY(empty);
         QVERIFY(empty->isVisible());
-        QVERIFY(w.emptyText().startsWith(QStringLiteral("还没有记录。")));
+        QVERIFY(shownText(w, "empty").contains(QStringLiteral("还没有记录。")));
         // No empty axes, no calendar of nothing, nothing to export.
-        QVERIFY(!w.scoreChart()->isVisible());
-        QVERIFY(!w.sumKindsChart()->isVisible());
-        QVERIFY(!w.calendar()->isVisible());
+        QVERIFY(!scoreChart(w)->isVisible());
+        QVERIFY(!chart(w, "每种题的用时")->isVisible());
+        QVERIFY(!calendarOf(w)->isVisible());
         QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("export"))->isVisible());
         // Where the history is kept is still said.
         auto* storage = w.findChild<QLabel*>(QStringLiteral("storage"));
@@ -121,35 +145,34 @@ private slots:
         w.show();
         QCOMPARE(w.level(), 1);
         QCOMPARE(w.period(), Period::Month);
-        QVERIFY(w.emptyText().isEmpty());
-        QVERIFY(w.scoreChart()->isVisible());
-        QCOMPARE(w.scoreChart()->series(0).points.size(), std::size_t(1));
+        QVERIFY(shownText(w, "empty").isEmpty());
+        QVERIFY(scoreChart(w)->isVisible());
+        QCOMPARE(scoreChart(w)->series().at(0).points.size(), std::size_t(1));
 
-        w.setLevel(0);
-        QVERIFY(w.emptyText().isEmpty());
-        QCOMPARE(w.scoreChart()->series(0).points.size(), std::size_t(5));
+        w.choose(0, w.period());
+        QVERIFY(shownText(w, "empty").isEmpty());
+        QCOMPARE(scoreChart(w)->series().at(0).points.size(), std::size_t(5));
 
         // A level played only long ago: an empty week names it...
         std::vector<Game> old = sampleGames();
         old.push_back(game(40, 1, 4000));
         ProgressWindow o(old, QString(), kToday);
         o.show();
-        o.setLevel(1);
-        o.setPeriod(Period::Week);
-        QVERIFY(o.emptyText().contains(QStringLiteral("这段时间没有玩第二关")));
-        QVERIFY(!o.scoreChart()->isVisible());
+        o.choose(1, Period::Week);
+        QVERIFY(shownText(o, "empty").contains(QStringLiteral("这段时间没有玩第二关")));
+        QVERIFY(!scoreChart(o)->isVisible());
         // ...while the calendar of every game stays.
-        QVERIFY(o.calendar()->isVisible());
-        o.setPeriod(Period::All);
-        QVERIFY(o.emptyText().isEmpty());
-        QVERIFY(o.scoreChart()->isVisible());
+        QVERIFY(calendarOf(o)->isVisible());
+        o.choose(1, Period::All);
+        QVERIFY(shownText(o, "empty").isEmpty());
+        QVERIFY(scoreChart(o)->isVisible());
     }
 
     void latestGameLongAgoShowsAllOfIt()
     {
         ProgressWindow w({game(100, 0, 900), game(60, 0, 1200)}, QString(), kToday);
         QCOMPARE(w.period(), Period::All);
-        QCOMPARE(w.scoreChart()->series(0).points.size(), std::size_t(2));
+        QCOMPARE(scoreChart(w)->series().at(0).points.size(), std::size_t(2));
     }
 
     void periodDecidesWhatTheChartsHold()
@@ -158,26 +181,26 @@ private slots:
         w.show();
         QCOMPARE(w.level(), 0);
         QCOMPARE(w.period(), Period::Month);
-        const Chart* score = w.scoreChart();
-        QCOMPARE(score->seriesCount(), 2);  // the games and their trend
-        QCOMPARE(score->series(0).points.size(), std::size_t(5));
-        QCOMPARE(score->series(1).points.size(), std::size_t(5));
-        QCOMPARE(w.accuracyChart()->series(0).points.size(), std::size_t(3));  // three days played
-        const QString monthSummary = w.summaryLine();
+        const Chart* score = scoreChart(w);
+        QCOMPARE(score->series().size(), std::size_t(2));  // the games and their trend
+        QCOMPARE(score->series().at(0).points.size(), std::size_t(5));
+        QCOMPARE(score->series().at(1).points.size(), std::size_t(5));
+        QCOMPARE(chart(w, "正确率")->series().at(0).points.size(), std::size_t(3));  // three days played
+        const QString monthSummary = shownText(w, "summary");
         QVERIFY(monthSummary.contains(QStringLiteral("5 局")));
 
-        w.setPeriod(Period::Week);
-        QCOMPARE(score->series(0).points.size(), std::size_t(3));
-        QCOMPARE(w.accuracyChart()->series(0).points.size(), std::size_t(2));
-        QCOMPARE(w.speedChart()->series(0).points.size(), std::size_t(2));
-        QVERIFY(w.summaryLine().contains(QStringLiteral("3 局")));
+        w.choose(0, Period::Week);
+        QCOMPARE(score->series().at(0).points.size(), std::size_t(3));
+        QCOMPARE(chart(w, "正确率")->series().at(0).points.size(), std::size_t(2));
+        QCOMPARE(chart(w, "答题速度")->series().at(0).points.size(), std::size_t(2));
+        QVERIFY(shownText(w, "summary").contains(QStringLiteral("3 局")));
         // The games of the week, oldest first, at their own time.
-        QCOMPARE(score->series(0).points.front().y(), 2600.0);
-        QCOMPARE(score->series(0).points.front().x(),
+        QCOMPARE(score->series().at(0).points.front().y(), 2600.0);
+        QCOMPARE(score->series().at(0).points.front().x(),
                  Chart::xOf(QDateTime(kToday.addDays(-2), QTime(17, 0))));
 
-        w.setPeriod(Period::All);
-        QCOMPARE(score->series(0).points.size(), std::size_t(6));
+        w.choose(w.level(), Period::All);
+        QCOMPARE(score->series().at(0).points.size(), std::size_t(6));
         // Choosing by code marks the button as a click would.
         QAbstractButton* all = nullptr;
         for (auto* b : w.findChildren<QPushButton*>(QStringLiteral("choice"))) {
@@ -198,11 +221,13 @@ private slots:
         Game g = game(1, 0, 500);
         g.started = QDateTime(day, QTime(0, 30), Qt::OffsetFromUTC, 2 * 3600);
         ProgressWindow w({g}, QString(), kToday);
-        w.setPeriod(Period::All);
-        const double x = w.scoreChart()->series(0).points.at(0).x();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.choose(w.level(), Period::All);
+        const double x = scoreChart(w)->series().at(0).points.at(0).x();
         QVERIFY(x >= Chart::xOf(day) && x < Chart::xOf(kToday));
-        QCOMPARE(w.scoreChart()->firstDay(), day);
-        QVERIFY(w.calendar()->toolTipFor(day).contains(QStringLiteral("1 局")));
+        QCOMPARE(scoreChart(w)->firstDay(), day);
+        QVERIFY(tipOver(calendarOf(w), day).contains(QStringLiteral("1 局")));
         if (zone.isNull())
             qunsetenv("TZ");
         else
@@ -218,31 +243,21 @@ private slots:
         w.resize(960, 700);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const CalendarView* calendar = w.calendar();
+        CalendarView* calendar = calendarOf(w);
         const QDate day = kToday.addDays(-3);  // Saturday 5 December
         QCOMPARE(calendar->firstDay().dayOfWeek(), 1);
         QVERIFY(calendar->firstDay() <= kToday.addDays(-7 * 25));
-        const QRectF cell = calendar->cellRect(day);
-        QVERIFY(!cell.isEmpty());
-        QCOMPARE(calendar->dayAt(cell.center()), day);
+        QVERIFY(!calendar->cellRect(day).isEmpty());
         // Days after today are not drawn.
         QVERIFY(calendar->cellRect(kToday.addDays(1)).isEmpty());
 
-        const QString tip = calendar->toolTipFor(day);
+        // Hovering a square names its day and tells its games.
+        const QString tip = tipOver(calendar, day);
         QVERIFY2(tip.startsWith(QStringLiteral("2026年12月5日 星期六")), qPrintable(tip));
         QVERIFY2(tip.contains(QStringLiteral("2 局")), qPrintable(tip));
         QVERIFY2(tip.contains(QStringLiteral("8 分钟")), qPrintable(tip));  // 7.5 minutes in all
         QVERIFY2(tip.contains(QStringLiteral("最高 3400 分")), qPrintable(tip));
-        QVERIFY(calendar->toolTipFor(kToday.addDays(-4)).contains(QStringLiteral("没有玩")));
-
-        // Hovering the square shows the same words.
-        auto* view = const_cast<CalendarView*>(calendar);
-        const QPoint at = cell.center().toPoint();
-        QHelpEvent help(QEvent::ToolTip, at, view->mapToGlobal(at));
-        QApplication::sendEvent(view, &help);
-        QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), tip);
-        QToolTip::hideText();
+        QVERIFY(tipOver(calendar, kToday.addDays(-4)).contains(QStringLiteral("没有玩")));
 
         QCOMPARE(CalendarView::shadeOf(0), 0);
         QVERIFY(CalendarView::shadeOf(2) < CalendarView::shadeOf(12));
@@ -256,7 +271,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(!singleColour(w.grab().toImage()));
-        QVERIFY(!singleColour(const_cast<Chart*>(w.scoreChart())->grab().toImage()));
+        QVERIFY(!singleColour(const_cast<Chart*>(scoreChart(w))->grab().toImage()));
     }
 
     void exportSaysWhereOrWhy()

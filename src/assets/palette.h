@@ -24,13 +24,11 @@ constexpr int kGrassRow = 225;
 constexpr int kBandRow = 385;
 constexpr int kStripRow = 395;
 
-// The picture book: a deeper sky, the balls' pink, the sign's wood, the
-// paper under the cards, dark wood for titles and a soft brown-grey for the
-// rest of the text, pale lines.
+// The picture book: a deeper sky, the balls' pink, the sign's wood, dark
+// wood for titles and a soft brown-grey for the rest of the text, pale lines.
 inline const QColor kSkyDeep{0x2a, 0x8f, 0xc9};
 inline const QColor kBallPink{0xf7, 0x6a, 0xa8};
 inline const QColor kWood{0x8b, 0x5a, 0x2b};
-inline const QColor kPaper{0xf3, 0xf9, 0xfc};
 inline const QColor kTitleText{0x5e, 0x3a, 0x17};
 inline const QColor kText{0x6b, 0x5f, 0x55};
 inline const QColor kGridLine{0xe4, 0xec, 0xf0};

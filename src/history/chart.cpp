@@ -32,6 +32,7 @@ Card::Card(const QString& title, const QString& note, QWidget* parent)
     : QWidget(parent), titleFont_(vb::songFont(15, true)), smallFont_(vb::songFont(12)), titleMetrics_(titleFont_),
       smallMetrics_(smallFont_), title_(title), note_(note)
 {
+    setObjectName(title);
 }
 
 double Card::top() const
@@ -44,11 +45,6 @@ void Card::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    paintCard(p);
-}
-
-void Card::paintCard(QPainter& p) const
-{
     p.setPen(QPen(assets::kCardBorder, 1));
     p.setBrush(Qt::white);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
@@ -62,6 +58,7 @@ void Card::paintCard(QPainter& p) const
     p.setPen(assets::kText);
     p.drawText(QRectF(kPad, y + titleMetrics_.height() + 2, width, smallMetrics_.height()),
                Qt::AlignLeft | Qt::AlignVCenter, smallMetrics_.elidedText(note_, Qt::ElideRight, width));
+    paintContent(p);
 }
 
 // ---------------------------------------------------------------- chart
@@ -71,15 +68,16 @@ void Card::paintCard(QPainter& p) const
 struct Chart::Plot {
     QRectF rect;
     QRectF inner;
-    double x0 = 0, x1 = 1, yMin = 0, yMax = 1;
+    double x0 = 0, x1 = 1, yMax = 1;  // the y axis starts at 0
 
     double x(double value) const { return inner.left() + (value - x0) / (x1 - x0) * inner.width(); }
-    double y(double value) const { return rect.bottom() - (value - yMin) / (yMax - yMin) * rect.height(); }
+    double y(double value) const { return rect.bottom() - value / yMax * rect.height(); }
     double slot() const { return inner.width() / (x1 - x0); }  // one day or one category
 };
 
-Chart::Chart(const QString& title, const QString& note, const QString& unit, QWidget* parent)
-    : Card(title, note, parent), unit_(unit)
+Chart::Chart(const QString& title, const QString& note, const QString& unit, const QString& emptyText,
+             QWidget* parent)
+    : Card(title, note, parent), unit_(unit), emptyText_(emptyText)
 {
 }
 
@@ -88,12 +86,12 @@ void Chart::setDays(const QDate& first, const QDate& last)
 {
     first_ = first;
     last_ = last < first ? first : last;
-    categories_.clear();
+    categories_ = 0;
 }
 
-void Chart::setCategories(const QStringList& names)
+void Chart::setCategories(int count)
 {
-    categories_ = names;
+    categories_ = count;
     first_ = last_ = QDate();
 }
 
@@ -135,11 +133,11 @@ std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last,
     if (!first.isValid() || !last.isValid() || last < first || width <= 0)
         return {};
     const double pxPerDay = width / static_cast<double>(first.daysTo(last) + 1);
-    // Days, weeks, months and years, in ever longer steps: the first whose
-    // labels keep clear of each other.
-    static const std::pair<char, int> kSteps[] = {{'d', 1}, {'d', 2}, {'d', 3},  {'w', 1},  {'w', 2},
-                                                  {'w', 4}, {'m', 1}, {'m', 2},  {'m', 3},  {'m', 6},
-                                                  {'y', 1}, {'y', 2}, {'y', 5}, {'y', 10}, {'y', 50}};
+    // Days, weeks and months (years as 12 months and more), in ever longer
+    // steps: the first whose labels keep clear of each other.
+    static const std::pair<char, int> kSteps[] = {{'d', 1},  {'d', 2},  {'d', 3},  {'w', 1},   {'w', 2},
+                                                  {'w', 4},  {'m', 1},  {'m', 2},  {'m', 3},   {'m', 6},
+                                                  {'m', 12}, {'m', 24}, {'m', 60}, {'m', 120}, {'m', 600}};
     for (const auto& [unit, n] : kSteps) {
         std::vector<Tick> ticks;
         if (unit == 'd' && first.daysTo(last) < 40) {
@@ -147,21 +145,17 @@ std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last,
             for (QDate d = last; d >= first; d = d.addDays(-n))
                 ticks.insert(ticks.begin(), {xOf(d) + 0.5, dayLabel(d)});
         } else if (unit == 'w') {
-            int i = 0;
-            for (QDate d = mondayOf(first.addDays(6)); d <= last; d = d.addDays(7), ++i) {
-                if (i % n == 0)
-                    ticks.push_back({xOf(d), dayLabel(d)});
-            }
-        } else if (unit == 'm' || unit == 'y') {
-            const bool months = unit == 'm';
-            QDate d(first.year(), months ? first.month() : 1, 1);
-            for (d = d < first ? (months ? d.addMonths(1) : d.addYears(1)) : d; d <= last;
-                 d = months ? d.addMonths(1) : d.addYears(1)) {
-                if (months ? (d.month() - 1) % n != 0 : d.year() % n != 0)
+            for (QDate d = mondayOf(first.addDays(6)); d <= last; d = d.addDays(7 * n))
+                ticks.push_back({xOf(d), dayLabel(d)});
+        } else if (unit == 'm') {
+            // The first of each month from `first` on, every n-th counted
+            // from January of year 0.
+            for (QDate d = QDate(first.year(), first.month(), 1); d <= last; d = d.addMonths(1)) {
+                if (d < first || (d.year() * 12 + d.month() - 1) % n != 0)
                     continue;
                 const QString year = QStringLiteral("%1年").arg(d.year());
                 const QString month = QStringLiteral("%1月").arg(d.month());
-                ticks.push_back({xOf(d), !months ? year : ticks.empty() || d.month() == 1 ? year + month : month});
+                ticks.push_back({xOf(d), n >= 12 ? year : ticks.empty() || d.month() == 1 ? year + month : month});
             }
         }
         bool fits = !ticks.empty();
@@ -177,11 +171,8 @@ std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last,
     return {{xOf(first) + 0.5, dayLabel(first)}};
 }
 
-void Chart::paintEvent(QPaintEvent*)
+void Chart::paintContent(QPainter& p)
 {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintCard(p);
     if (std::all_of(series_.begin(), series_.end(), [](const Series& s) { return s.points.empty(); })) {
         p.setFont(vb::songFont(14));
         p.setPen(assets::kText);
@@ -248,20 +239,17 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
     const double plotTop = top + line * 1.5;
     const double plotBottom = area.bottom() - line - 5;
     Plot plot;
-    plot.yMin = fixedY_ ? yMin_ : 0;
-    plot.yMax = fixedY_ ? yMax_ : 0;
+    plot.yMax = yMax_;
     for (const Series& s : series_) {
         for (const QPointF& pt : s.points)
-            plot.yMax = fixedY_ ? plot.yMax : std::max(plot.yMax, pt.y());
+            plot.yMax = yMax_ > 0 ? plot.yMax : std::max(plot.yMax, pt.y());
     }
-    if (plot.yMax <= plot.yMin)
+    if (plot.yMax <= 0)
         plot.yMax = 1;
     const std::vector<double> yTicks =
-        niceTicks(plot.yMin, plot.yMax, std::max(2, static_cast<int>((plotBottom - plotTop) / 34)));
-    if (!fixedY_) {
-        plot.yMin = yTicks.front();
+        niceTicks(0, plot.yMax, std::max(2, static_cast<int>((plotBottom - plotTop) / 34)));
+    if (yMax_ <= 0)
         plot.yMax = yTicks.back();
-    }
     const double step = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
     const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : 2;
     QStringList yLabels;
@@ -272,9 +260,9 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
     }
     plot.rect = QRectF(area.left() + labelWidth + 6, plotTop, area.width() - labelWidth - 10, plotBottom - plotTop);
     plot.inner = plot.rect.adjusted(4, 0, -4, 0);
-    const bool byCategory = !categories_.isEmpty();
+    const bool byCategory = categories_ > 0;
     plot.x0 = byCategory ? -0.5 : xOf(first_);
-    plot.x1 = byCategory ? categories_.size() - 0.5 : xOf(last_) + 1;
+    plot.x1 = byCategory ? categories_ - 0.5 : xOf(last_) + 1;
 
     p.setFont(smallFont_);
     p.setPen(assets::kText);
@@ -294,17 +282,14 @@ Chart::Plot Chart::paintAxes(QPainter& p, double top) const
         // Every other one from the first, or the first and then every
         // fifth, tenth, ... counted from 1: as often as the names fit.
         double widest = 0;
-        for (const QString& name : categories_)
-            widest = std::max(widest, smallMetrics_.horizontalAdvance(name));
+        for (int i = 1; i <= categories_; ++i)
+            widest = std::max(widest, smallMetrics_.horizontalAdvance(QString::number(i)));
         int every = 1;
-        for (int n : {1, 2, 5, 10, 20, 50}) {
-            every = n;
-            if (plot.slot() * n >= widest + 6)
-                break;
-        }
-        for (int i = 0; i < categories_.size(); ++i) {
+        for (int n : {2, 5, 10, 20, 50})
+            every = plot.slot() * every >= widest + 6 ? every : n;
+        for (int i = 0; i < categories_; ++i) {
             if (every == 2 ? i % 2 == 0 : i == 0 || (i + 1) % every == 0)
-                xTicks.push_back({static_cast<double>(i), categories_.at(i)});
+                xTicks.push_back({static_cast<double>(i), QString::number(i + 1)});
         }
     } else {
         xTicks = dateTicks(first_, last_, plot.inner.width(), smallMetrics_);
@@ -338,7 +323,7 @@ void Chart::paintBars(QPainter& p, const Plot& plot) const
             continue;
         p.setBrush(s.color);
         for (const QPointF& pt : s.points) {
-            const double y = plot.y(std::clamp(pt.y(), plot.yMin, plot.yMax));
+            const double y = plot.y(std::clamp(pt.y(), 0.0, plot.yMax));
             const double left = plot.x(pt.x()) - group / 2 + index * bar + gap / 2;
             p.drawRect(QRectF(left, y, bar - gap, plot.rect.bottom() - y));
         }

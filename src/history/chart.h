@@ -9,7 +9,6 @@
 #include <QFontMetricsF>
 #include <QPointF>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 #include <vector>
@@ -19,7 +18,8 @@ class QPainter;
 namespace history {
 
 // A white card with a rounded border, a title and a note under it: every
-// block of the parents' window. What a card holds begins at top().
+// block of the parents' window, named by its title. What a card holds
+// begins at top().
 class Card : public QWidget {
     Q_OBJECT
 public:
@@ -27,8 +27,10 @@ public:
     double top() const;
 
 protected:
+    // Draws the card, then what it holds, with the small font and the text's
+    // colour set.
     void paintEvent(QPaintEvent* event) override;
-    void paintCard(QPainter& p) const;
+    virtual void paintContent(QPainter& p) {}
 
     static constexpr double kPad = 10;  // inside the card's edge
     const QFont titleFont_;
@@ -39,9 +41,9 @@ protected:
     const QString note_;
 };
 
-// A small chart on a card: a y axis with round ticks and a unit, an x axis
-// of dates or of named categories, and series of points, lines or bars.
-// With no data it shows a short text instead of empty axes.
+// A small chart on a card: a y axis with round ticks and a unit ("分",
+// "秒", "%") over it, an x axis of dates or of numbered slots, and series
+// of points, lines or bars. With no data it shows `emptyText` instead.
 class Chart : public Card {
     Q_OBJECT
 public:
@@ -55,7 +57,7 @@ public:
         QString name;  // in the legend; unnamed series are not listed
         Style style = Style::Points;
         QColor color;
-        // x: a day number (xOf) or a category's index; y: the value.
+        // x: a day number (xOf) or a slot's index; y: the value.
         std::vector<QPointF> points;
     };
     struct Tick {  // a mark on the x axis
@@ -63,22 +65,19 @@ public:
         QString label;
     };
 
-    // `unit` is written above the y axis: "分", "秒", "%".
-    Chart(const QString& title, const QString& note, const QString& unit, QWidget* parent = nullptr);
+    Chart(const QString& title, const QString& note, const QString& unit, const QString& emptyText,
+          QWidget* parent = nullptr);
 
-    // Shown instead of the axes when no series holds a value.
-    void setEmptyText(const QString& text) { emptyText_ = text; }
-    // A date axis from the start of `first` to the end of `last`, or a
-    // category axis: one slot per name, x = 0, 1, ...
+    // A date axis from the start of `first` to the end of `last`, or one
+    // of `count` slots named 1, 2, ... at x = 0, 1, ...
     void setDays(const QDate& first, const QDate& last);
-    void setCategories(const QStringList& names);
-    // A fixed y range; without one the axis runs from 0 to a round value
+    void setCategories(int count);
+    // The y axis runs from 0 to `max`, or without one to a round value
     // above the largest.
-    void setYRange(double min, double max) { yMin_ = min; yMax_ = max; fixedY_ = max > min; }
+    void setYMax(double max) { yMax_ = max; }
     void setSeries(std::vector<Series> series);
 
-    int seriesCount() const { return static_cast<int>(series_.size()); }
-    const Series& series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
+    const std::vector<Series>& series() const { return series_; }
     QDate firstDay() const { return first_; }  // of a date axis
 
     // The x of a day's start, and of a moment: the day and time of day its
@@ -99,7 +98,7 @@ public:
     QSize minimumSizeHint() const override { return QSize(220, 150); }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void paintContent(QPainter& p) override;
 
 private:
     struct Plot;
@@ -110,13 +109,11 @@ private:
     void paintPoints(QPainter& p, const Plot& plot, const Series& s) const;
 
     const QString unit_;
-    QString emptyText_;
+    const QString emptyText_;
     QDate first_;
     QDate last_;
-    QStringList categories_;
-    bool fixedY_ = false;
-    double yMin_ = 0;
-    double yMax_ = 1;
+    int categories_ = 0;
+    double yMax_ = 0;  // 0: none fixed
     std::vector<Series> series_;
 };
 

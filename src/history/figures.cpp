@@ -58,13 +58,13 @@ struct Tally {
     SumTally figures() { return {loads, static_cast<int>(rightSeconds.size()), wrong, median(rightSeconds)}; }
 };
 
-// Per day: the tallies of the real loads (not the digits typed while the
-// lamb walked) and of every load.
-std::map<QDate, std::pair<Tally, Tally>> tallyDays(const std::vector<const Game*>& games)
+// Per day, or per week by its Monday: the tallies of the real loads (not
+// the digits typed while the lamb walked) and of every load.
+std::map<QDate, std::pair<Tally, Tally>> tallyDays(const std::vector<const Game*>& games, bool byWeek = false)
 {
     std::map<QDate, std::pair<Tally, Tally>> days;
     for (const Game* g : games) {
-        const QDate day = dayOf(*g);
+        const QDate day = byWeek ? mondayOf(dayOf(*g)) : dayOf(*g);
         for (const Delivery& d : g->deliveries) {
             if (!day.isValid())
                 break;
@@ -89,44 +89,51 @@ const Band kBands[] = {
 constexpr int kGroups = 2 * static_cast<int>(std::size(kBands));
 
 // The real loads by group (band index * 2 + 1 when crossing a ten), and
-// those of amounts no band holds.
-struct Groups {
-    Tally group[kGroups];
-    Tally outside;
-};
+// last those of amounts no band holds.
+using Groups = std::vector<Tally>;
 
 Groups tallyGroups(const std::vector<const Game*>& games)
 {
-    Groups groups;
+    Groups groups(kGroups + 1);
     for (const Game* game : games) {
         for (const Delivery& d : game->deliveries) {
             const auto band = std::find_if(std::begin(kBands), std::end(kBands),
                                            [&d](const Band& b) { return d.amount >= b.from && d.amount <= b.to; });
             if (isSum(d))
-                (band == std::end(kBands) ? groups.outside
-                                          : groups.group[2 * (band - std::begin(kBands)) + (crossesTen(d) ? 1 : 0)])
-                    .add(d);
+                groups[band == std::end(kBands) ? kGroups : 2 * (band - std::begin(kBands)) + crossesTen(d)].add(d);
         }
     }
     return groups;
 }
 
+// All the groups' loads but those of group `left` (-1: none left out).
+Tally allBut(const Groups& groups, int left)
+{
+    Tally all;
+    for (int k = 0; k <= kGroups; ++k) {
+        if (k != left)
+            all.add(groups[k]);
+    }
+    return all;
+}
+
 // Every group with enough loads, hardest first, each with its index.
 std::vector<std::pair<HardSum, int>> rankGroups(Groups groups)
 {
-    Tally all = groups.outside;
-    for (const Tally& t : groups.group)
-        all.add(t);
+    Tally all = allBut(groups, -1);
     const double overallMedian = median(all.rightSeconds);
     std::vector<std::pair<HardSum, int>> ranked;
     for (int k = 0; k < kGroups; ++k) {
-        Tally& t = groups.group[k];
+        Tally& t = groups[k];
         if (t.loads < kHardSumMinLoads)
             continue;
         HardSum h;
         static_cast<SumTally&>(h) = t.figures();
         h.name = QString::fromUtf8(k % 2 == 1 ? "进位加 " : "不进位加 ") + QString::fromUtf8(kBands[k / 2].label);
         h.wrongShare = t.wrongShare();
+        // The group's median over the median of all right answers (1 when
+        // either has none), plus twice how much its wrong share exceeds
+        // that of all loads.
         const double slowness = h.answered > 0 && overallMedian > 0 ? h.medianSeconds / overallMedian : 1.0;
         h.hardness = slowness + 2 * (h.wrongShare - all.wrongShare());
         ranked.emplace_back(h, k);
@@ -136,27 +143,7 @@ std::vector<std::pair<HardSum, int>> rankGroups(Groups groups)
     return ranked;
 }
 
-QString oneDecimal(double x)
-{
-    return QString::number(x, 'f', 1);
-}
-
 }  // namespace
-
-QDate dayOf(const Game& game)
-{
-    return game.started.isValid() ? game.started.date() : QDate();
-}
-
-QDate mondayOf(const QDate& day)
-{
-    return day.addDays(1 - day.dayOfWeek());
-}
-
-QDate firstDayOf(Period period, const QDate& today)
-{
-    return period == Period::Week ? today.addDays(-6) : period == Period::Month ? today.addDays(-29) : QDate();
-}
 
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
                                      const QDate& today)
@@ -223,10 +210,10 @@ std::vector<DayValue> medianSecondsPerDay(const std::vector<const Game*>& games)
     return out;
 }
 
-std::vector<DayValue> accuracyPerDay(const std::vector<const Game*>& games)
+std::vector<DayValue> accuracyPerDay(const std::vector<const Game*>& games, bool byWeek)
 {
     std::vector<DayValue> out;
-    for (const auto& [day, tallies] : tallyDays(games)) {
+    for (const auto& [day, tallies] : tallyDays(games, byWeek)) {
         const int right = static_cast<int>(tallies.second.rightSeconds.size());
         const int given = right + tallies.second.wrong;
         if (given > 0)
@@ -281,21 +268,15 @@ std::vector<HardSum> hardSums(const std::vector<const Game*>& games)
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
 {
     const Groups groups = tallyGroups(games);
-    std::size_t answered = groups.outside.rightSeconds.size();
-    for (const Tally& t : groups.group)
-        answered += t.rightSeconds.size();
-    if (answered < static_cast<std::size_t>(kSentenceMinAnswers))
+    if (allBut(groups, -1).rightSeconds.size() < static_cast<std::size_t>(kSentenceMinAnswers))
         return {};
 
+    const auto oneDecimal = [](double x) { return QString::number(x, 'f', 1); };
     std::vector<QString> out;
     for (const auto& [h, group] : rankGroups(groups)) {
         if (out.size() == 3)
             break;
-        Tally others = groups.outside;
-        for (int k = 0; k < kGroups; ++k) {
-            if (k != group)
-                others.add(groups.group[k]);
-        }
+        Tally others = allBut(groups, group);
         const double othersMedian = median(others.rightSeconds);
         const double othersShare = others.wrongShare();
         const bool slow = h.answered >= 3 && others.rightSeconds.size() >= 3 &&
@@ -318,35 +299,28 @@ std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
     return out;
 }
 
-Summary summary(const std::vector<const Game*>& selected, const std::vector<Game>& all,
-                const QDate& today)
+QString summaryText(const std::vector<const Game*>& selected, const std::vector<Game>& all,
+                    const QDate& today)
 {
-    Summary s;
-    for (const Game* g : selected) {
-        ++s.games;
-        s.minutes += std::max<std::int64_t>(0, g->durationMs) / 60000.0;
-        s.bestScore = s.games == 1 ? g->score : std::max(s.bestScore, g->score);
-    }
     std::set<QDate> days;
     for (const Game& g : all) {
         const QDate day = dayOf(g);
         if (today.isValid() && day.isValid() && day >= mondayOf(today) && day <= today)
             days.insert(day);
     }
-    s.daysThisWeek = static_cast<int>(days.size());
-    return s;
-}
-
-QString summaryText(const Summary& s)
-{
-    const QString week = s.daysThisWeek > 0 ? QString::fromUtf8("本周玩了 %1 天").arg(s.daysThisWeek)
-                                            : QString::fromUtf8("本周还没有玩");
-    if (s.games == 0)
-        return s.daysThisWeek > 0 ? QString::fromUtf8("这段时间没有玩过，") + week
-                                  : QString::fromUtf8("这段时间没有玩过");
-    const QString minutes = s.minutes < 0.5 ? QString::fromUtf8("不到 1 分钟")
-                                            : QString::fromUtf8("%1 分钟").arg(std::lround(s.minutes));
-    return QString::fromUtf8("共 %1 局，%2，最高 %3 分，").arg(s.games).arg(minutes).arg(s.bestScore) + week;
+    const QString week = days.empty() ? QString::fromUtf8("本周还没有玩")
+                                      : QString::fromUtf8("本周玩了 %1 天").arg(days.size());
+    if (selected.empty())
+        return days.empty() ? QString::fromUtf8("这段时间没有玩过") : QString::fromUtf8("这段时间没有玩过，") + week;
+    double minutes = 0;
+    int best = selected.front()->score;
+    for (const Game* g : selected) {
+        minutes += std::max<std::int64_t>(0, g->durationMs) / 60000.0;
+        best = std::max(best, g->score);
+    }
+    const QString played = minutes < 0.5 ? QString::fromUtf8("不到 1 分钟")
+                                         : QString::fromUtf8("%1 分钟").arg(std::lround(minutes));
+    return QString::fromUtf8("共 %1 局，%2，最高 %3 分，").arg(selected.size()).arg(played).arg(best) + week;
 }
 
 }  // namespace history

@@ -30,23 +30,21 @@ namespace {
 // The minutes a day where each shade of green ends: a game lasts a few
 // minutes, and a quarter of an hour a day is a good deal of practice.
 constexpr double kShadeLimits[4] = {3, 6, 10, 20};
-constexpr int kCalendarWeeks = 26;
+constexpr int kWeeks = 26;  // the calendar's columns
 const char* const kWeekdays[] = {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"};
 
-QString minutesText(double minutes)
-{
-    return minutes < 1 ? QStringLiteral("不到 1 分钟") : QStringLiteral("%1 分钟").arg(std::lround(minutes));
-}
-
 // A label named for the style sheet, in the game's font; a `wrapped` one
-// breaks its lines to the width it is given.
+// breaks its lines to the width it is given, a `selectable` one lets its
+// text be copied.
 QLabel* label(const QString& text, const char* name, int pixelSize, QWidget* parent, bool bold = false,
-              bool wrapped = false)
+              bool wrapped = false, bool selectable = false)
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setFont(vb::songFont(pixelSize, bold));
     l->setWordWrap(wrapped);
+    if (selectable)
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return l;
 }
 
@@ -62,6 +60,15 @@ Box* box(Parent* parent, int spacing, const QMargins& margins = QMargins())
     layout->setContentsMargins(margins);
     layout->setSpacing(spacing);
     return layout;
+}
+
+// What a shade of the calendar's legend stands for.
+QString shadeText(int shade)
+{
+    return shade <= 0    ? QStringLiteral("没有玩")
+           : shade == 1 ? QStringLiteral("不到 %1 分钟").arg(kShadeLimits[0])
+           : shade >= 5 ? QStringLiteral("%1 分钟以上").arg(kShadeLimits[3])
+                        : QStringLiteral("%1~%2 分钟").arg(kShadeLimits[shade - 2]).arg(kShadeLimits[shade - 1]);
 }
 
 const char* const kStyle = R"(
@@ -88,10 +95,9 @@ QScrollArea, QWidget#page { background: #f3f9fc; }
 
 // ------------------------------------------------------------------ calendar
 
-CalendarView::CalendarView(const std::vector<Game>& games, const QDate& today, int weeks, QWidget* parent)
+CalendarView::CalendarView(const std::vector<Game>& games, const QDate& today, QWidget* parent)
     : Card(QStringLiteral("练习日历"), QStringLiteral("最近半年，每格一天，两关都算；颜色越深，玩得越久"), parent),
-      today_(today), first_(mondayOf(today).addDays(-7 * (std::max(1, weeks) - 1))), weeks_(std::max(1, weeks)),
-      days_(calendarDays(games, first_, today)),
+      today_(today), first_(mondayOf(today).addDays(-7 * (kWeeks - 1))), days_(calendarDays(games, first_, today)),
       weekdayWidth_(smallMetrics_.horizontalAdvance(QStringLiteral("周一")) + 6),
       origin_(kPad + weekdayWidth_, top() + smallMetrics_.height() + 2)
 {
@@ -105,10 +111,10 @@ int CalendarView::shadeOf(double minutes)
     return minutes <= 0 ? 0 : 1 + static_cast<int>(end - std::begin(kShadeLimits));
 }
 
-void CalendarView::resizeEvent(QResizeEvent*)
+double CalendarView::pitch() const
 {
     // The squares grow with the width, within bounds.
-    pitch_ = std::clamp(std::floor((width() - 2 * kPad - weekdayWidth_) / weeks_), 12.0, 20.0);
+    return std::clamp(std::floor((width() - 2 * kPad - weekdayWidth_) / kWeeks), 12.0, 20.0);
 }
 
 QRectF CalendarView::cellRect(const QDate& day) const
@@ -116,8 +122,8 @@ QRectF CalendarView::cellRect(const QDate& day) const
     if (!day.isValid() || day < first_ || day > today_)
         return QRectF();
     const qint64 offset = first_.daysTo(day);
-    return QRectF(origin_.x() + static_cast<double>(offset / 7) * pitch_,
-                  origin_.y() + static_cast<double>(offset % 7) * pitch_, pitch_ - 3, pitch_ - 3);
+    return QRectF(origin_.x() + static_cast<double>(offset / 7) * pitch(),
+                  origin_.y() + static_cast<double>(offset % 7) * pitch(), pitch() - 3, pitch() - 3);
 }
 
 QDate CalendarView::dayAt(const QPointF& pos) const
@@ -138,44 +144,32 @@ QString CalendarView::toolTipFor(const QDate& day) const
                              .arg(QString::fromUtf8(kWeekdays[day.dayOfWeek() - 1]));
     const auto it = std::lower_bound(days_.begin(), days_.end(), day,
                                      [](const CalendarDay& d, const QDate& wanted) { return d.day < wanted; });
-    if (it == days_.end() || it->day != day || it->games == 0)
+    if (it == days_.end() || it->day != day)
         return date + QStringLiteral("\n没有玩");
-    return date + QStringLiteral("\n玩了 %1 局，共 %2\n最高 %3 分")
-                      .arg(it->games)
-                      .arg(minutesText(it->minutes))
-                      .arg(it->bestScore);
+    const QString minutes =
+        it->minutes < 1 ? QStringLiteral("不到 1 分钟") : QStringLiteral("%1 分钟").arg(std::lround(it->minutes));
+    return date + QStringLiteral("\n玩了 %1 局，共 %2\n最高 %3 分").arg(it->games).arg(minutes).arg(it->bestScore);
 }
 
 QRectF CalendarView::legendRect(int shade) const
 {
     // Under the grid's right end: 少 ▢▢▢▢▢▢ 多.
-    const double box = pitch_ - 3;
-    const double left = origin_.x() + weeks_ * pitch_ - 3 - smallMetrics_.horizontalAdvance(QStringLiteral("多")) - 4 -
-                        6 * pitch_;
-    const double row = origin_.y() + 7 * pitch_ + 2 + (std::max(box, smallMetrics_.height()) - box) / 2;
-    return QRectF(left + shade * pitch_, row, box, box);
-}
-
-QString CalendarView::shadeText(int shade)
-{
-    if (shade <= 0)
-        return QStringLiteral("没有玩");
-    if (shade == 1)
-        return QStringLiteral("不到 %1 分钟").arg(kShadeLimits[0]);
-    if (shade >= 5)
-        return QStringLiteral("%1 分钟以上").arg(kShadeLimits[3]);
-    return QStringLiteral("%1~%2 分钟").arg(kShadeLimits[shade - 2]).arg(kShadeLimits[shade - 1]);
+    const double box = pitch() - 3;
+    const double left = origin_.x() + kWeeks * pitch() - 3 - smallMetrics_.horizontalAdvance(QStringLiteral("多")) - 4 -
+                        6 * pitch();
+    const double row = origin_.y() + 7 * pitch() + 2 + (std::max(box, smallMetrics_.height()) - box) / 2;
+    return QRectF(left + shade * pitch(), row, box, box);
 }
 
 QSize CalendarView::sizeHint() const
 {
-    return QSize(static_cast<int>(std::ceil(origin_.x() + kPad + weeks_ * 16.0)),
+    return QSize(static_cast<int>(std::ceil(origin_.x() + kPad + kWeeks * 16.0)),
                  static_cast<int>(std::ceil(origin_.y() + 7 * 16.0 + 4 + smallMetrics_.height() + kPad)));
 }
 
 QSize CalendarView::minimumSizeHint() const
 {
-    return QSize(static_cast<int>(std::ceil(origin_.x() + kPad + weeks_ * 12.0)), sizeHint().height());
+    return QSize(static_cast<int>(std::ceil(origin_.x() + kPad + kWeeks * 12.0)), sizeHint().height());
 }
 
 bool CalendarView::event(QEvent* e)
@@ -195,11 +189,8 @@ bool CalendarView::event(QEvent* e)
     return true;
 }
 
-void CalendarView::paintEvent(QPaintEvent*)
+void CalendarView::paintContent(QPainter& p)
 {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    paintCard(p);  // leaves the small font and the text's colour set
     const double line = smallMetrics_.height();
     const auto write = [&](const QRectF& r, Qt::Alignment a, const QString& text) {
         p.drawText(r, a | Qt::AlignVCenter, text);
@@ -207,11 +198,11 @@ void CalendarView::paintEvent(QPaintEvent*)
     // Month names over the first column that holds the month's first day;
     // the first column's month is left out when the next one follows too soon.
     double lastLabelEnd = -1e9;
-    for (int week = 0; week < weeks_; ++week) {
+    for (int week = 0; week < kWeeks; ++week) {
         const QDate monday = first_.addDays(7 * week);
         const QDate sunday = monday.addDays(6);
         const QDate firstOfMonth = week == 0 ? monday : sunday.day() <= 7 ? sunday : QDate();
-        const double x = origin_.x() + week * pitch_;
+        const double x = origin_.x() + week * pitch();
         if (!firstOfMonth.isValid() || x < lastLabelEnd + 4 ||
             (week == 0 && sunday.day() > 7 && monday.addDays(21).month() != monday.month()))
             continue;
@@ -221,7 +212,7 @@ void CalendarView::paintEvent(QPaintEvent*)
     }
     // Monday, Wednesday and Friday named on the left.
     for (int row : {0, 2, 4}) {
-        write(QRectF(kPad, origin_.y() + row * pitch_, weekdayWidth_ - 6, pitch_ - 3), Qt::AlignLeft,
+        write(QRectF(kPad, origin_.y() + row * pitch(), weekdayWidth_ - 6, pitch() - 3), Qt::AlignLeft,
               QStringLiteral("周") + QString::fromUtf8(kWeekdays[row]).right(1));
     }
     // The squares, today ringed in wood so that the parent finds it, and the
@@ -242,15 +233,10 @@ void CalendarView::paintEvent(QPaintEvent*)
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(assets::kWood, 1.4));
     p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
-    const QRectF lowest = legendRect(0);
-    const QRectF highest = legendRect(5);
-    const double lessWidth = smallMetrics_.horizontalAdvance(QStringLiteral("少")) + 2;
     p.setPen(assets::kText);
-    write(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line), Qt::AlignRight,
-          QStringLiteral("少"));
-    write(QRectF(highest.right() + 4, highest.center().y() - line / 2,
-                 smallMetrics_.horizontalAdvance(QStringLiteral("多")) + 2, line),
-          Qt::AlignLeft, QStringLiteral("多"));
+    const double y = legendRect(0).center().y() - line / 2;
+    write(QRectF(legendRect(0).left() - 4 - 4 * line, y, 4 * line, line), Qt::AlignRight, QStringLiteral("少"));
+    write(QRectF(legendRect(5).right() + 4, y, 4 * line, line), Qt::AlignLeft, QStringLiteral("多"));
 }
 
 // ------------------------------------------------------------------- window
@@ -262,10 +248,6 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     setWindowTitle(QStringLiteral("家长：学习进度"));
     setFont(vb::songFont(14));
     setStyleSheet(QString::fromUtf8(kStyle));
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, assets::kPaper);
-    setPalette(palette);
     resize(960, 700);
 
     // The level of the latest game, over the last 30 days if it was
@@ -307,8 +289,8 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
         if (QWidget* w = headerRow->itemAt(i)->widget())
             w->setVisible(!games_.empty());
     }
-    connect(levelButtons_, &QButtonGroup::idClicked, this, [this](int id) { setLevel(id); });
-    connect(periodButtons_, &QButtonGroup::idClicked, this, [this](int id) { setPeriod(static_cast<Period>(id)); });
+    connect(levelButtons_, &QButtonGroup::idClicked, this, [this](int id) { choose(id, period_); });
+    connect(periodButtons_, &QButtonGroup::idClicked, this, [this](int id) { choose(level_, Period(id)); });
     outer->addWidget(header);
 
     // Everything else scrolls when the window is small.
@@ -318,11 +300,8 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("page"));
     auto* column = box<QVBoxLayout>(page, 10, {14, 12, 14, 12});
-    if (!problem.isEmpty()) {
-        QLabel* banner = label(problem, "problem", 15, page, false, true);
-        banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        column->addWidget(banner);
-    }
+    if (!problem.isEmpty())
+        column->addWidget(label(problem, "problem", 15, page, false, true, true));
     column->addWidget(summary_ = label(QString(), "summary", 16, page, true));
     column->addWidget(empty_ = label(QString(), "empty", 17, page, false, true));
     empty_->setAlignment(Qt::AlignCenter);
@@ -333,14 +312,12 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     figures_ = new QWidget(page);
     auto* charts = box<QHBoxLayout>(figures_, 10);
     scoreChart_ = new Chart(QStringLiteral("每局得分"), QStringLiteral("圆点是玩完的每一局，曲线是大致的走势"),
-                            QStringLiteral("分"), figures_);
+                            QStringLiteral("分"), QString(), figures_);
     speedChart_ = new Chart(QStringLiteral("答题速度"), QStringLiteral("每天答对一题用的时间（中位数），越低越快"),
-                            QStringLiteral("秒"), figures_);
-    speedChart_->setEmptyText(QStringLiteral("这段时间还没有答对的题。"));
+                            QStringLiteral("秒"), QStringLiteral("这段时间还没有答对的题。"), figures_);
     accuracyChart_ = new Chart(QStringLiteral("正确率"), QStringLiteral("每天答对的占全部作答的多少"),
-                               QStringLiteral("%"), figures_);
-    accuracyChart_->setEmptyText(QStringLiteral("这段时间还没有作答。"));
-    accuracyChart_->setYRange(0, 100);
+                               QStringLiteral("%"), QStringLiteral("这段时间还没有作答。"), figures_);
+    accuracyChart_->setYMax(100);
     for (Chart* chart : {scoreChart_, speedChart_, accuracyChart_}) {
         chart->setMinimumHeight(220);
         charts->addWidget(chart, 1);
@@ -360,19 +337,27 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     hardColumn->addWidget(card);
     sumKindsChart_ = new Chart(QStringLiteral("每种题的用时"),
                                QStringLiteral("按秤上的数分开：要进位的（如 7+5）和不进位的（如 3+5）"),
-                               QStringLiteral("秒"), hardSumsPanel_);
-    sumKindsChart_->setEmptyText(QStringLiteral("还没有答对的题。"));
+                               QStringLiteral("秒"), QStringLiteral("还没有答对的题。"), hardSumsPanel_);
     sumKindsChart_->setMinimumHeight(190);
     hardColumn->addWidget(sumKindsChart_, 1);
     lower->addWidget(hardSumsPanel_, 1);
 
     auto* right = box<QVBoxLayout>(lower, 8);
-    right->addWidget(calendar_ = new CalendarView(games_, today_, kCalendarWeeks, page));
+    right->addWidget(calendar_ = new CalendarView(games_, today_, page));
+    calendar_->setVisible(!games_.empty());
     auto* exportRow = box<QHBoxLayout>(right, 8);
     auto* exportButton = new QPushButton(QStringLiteral("导出为表格…"), page);
     exportButton->setObjectName(QStringLiteral("export"));
     exportButton->setCursor(Qt::PointingHandCursor);
-    connect(exportButton, &QPushButton::clicked, this, &ProgressWindow::chooseExportFolder);
+    connect(exportButton, &QPushButton::clicked, this, [this] {
+        const QString folder =
+            QFileDialog::getExistingDirectory(this, QStringLiteral("把表格存到哪个文件夹"), QDir::homePath());
+        QString message;
+        if (!folder.isEmpty()) {
+            const QMessageBox::Icon icon = exportTo(folder, &message) ? QMessageBox::Information : QMessageBox::Warning;
+            QMessageBox(icon, QStringLiteral("导出为表格"), message, QMessageBox::Ok, this).exec();
+        }
+    });
     exportRow->addWidget(exportButton, 0, Qt::AlignTop);
     exportRow->addWidget(label(QStringLiteral("全部记录存成两份表格：每局一行、每题一行，WPS 表格、Excel、LibreOffice 都能打开。"),
                                "note", 13, page, false, true),
@@ -382,10 +367,8 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     right->addStretch(1);
 
     if (!storePath.isEmpty()) {
-        QLabel* storage =
-            label(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath), "storage", 13, page, false, true);
-        storage->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        column->addWidget(storage);
+        column->addWidget(label(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath), "storage", 13,
+                                page, false, true, true));
     }
     column->addStretch(1);
     scroll->setWidget(page);
@@ -400,18 +383,9 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     refresh();
 }
 
-void ProgressWindow::setLevel(int level)
-{
-    choose(level == 1 ? 1 : 0, period_);
-}
-
-void ProgressWindow::setPeriod(Period period)
-{
-    choose(level_, period);
-}
-
 void ProgressWindow::choose(int level, Period period)
 {
+    level = level == 1 ? 1 : 0;
     levelButtons_->button(level)->setChecked(true);
     periodButtons_->button(static_cast<int>(period))->setChecked(true);
     if (level != level_ || period != period_) {
@@ -421,43 +395,24 @@ void ProgressWindow::choose(int level, Period period)
     }
 }
 
-QString ProgressWindow::emptyText() const
-{
-    return empty_->isHidden() ? QString() : emptyMessage_;
-}
-
-QString ProgressWindow::summaryLine() const
-{
-    return summary_->isHidden() ? QString() : summary_->text();
-}
-
 void ProgressWindow::refresh()
 {
     const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
     // Nothing to show: a friendly text in place of the figures.
-    const auto showEmpty = [this](const QString& headline, const QString& line) {
-        emptyMessage_ = headline + QLatin1Char('\n') + line;
-        empty_->setText(QStringLiteral("<p style=\"font-size:20px; font-weight:bold\">%1</p><p>%2</p>")
-                            .arg(headline.toHtmlEscaped(), line.toHtmlEscaped()));
-        for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
-            w->hide();
-        empty_->show();
-    };
-    if (games_.empty()) {
-        showEmpty(QStringLiteral("还没有记录。"), QStringLiteral("孩子每玩完一局，这里就会多一点内容：得分、速度、练习日历……"));
-        calendar_->hide();
-        return;
-    }
-    if (selected.empty()) {
-        showEmpty(QString::fromUtf8(period_ == Period::All ? "还没有玩过%1。" : "这段时间没有玩%1。")
-                      .arg(QString::fromUtf8(level_ == 0 ? "第一关" : "第二关")),
-                  QStringLiteral("换一个关卡或时间段看看吧。"));
-        return;
-    }
-    empty_->hide();
-    summary_->setText(summaryText(summary(selected, games_, today_)));
+    const QString headline =
+        games_.empty() ? QStringLiteral("还没有记录。")
+                       : QString::fromUtf8(period_ == Period::All ? "还没有玩过%1。" : "这段时间没有玩%1。")
+                             .arg(QString::fromUtf8(level_ == 0 ? "第一关" : "第二关"));
+    const QString line = games_.empty() ? QStringLiteral("孩子每玩完一局，这里就会多一点内容：得分、速度、练习日历……")
+                                        : QStringLiteral("换一个关卡或时间段看看吧。");
+    empty_->setText(QStringLiteral("<p style=\"font-size:20px; font-weight:bold\">%1</p><p>%2</p>")
+                        .arg(headline.toHtmlEscaped(), line.toHtmlEscaped()));
+    empty_->setVisible(selected.empty());
     for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
-        w->show();
+        w->setVisible(!selected.empty());
+    if (selected.empty())
+        return;
+    summary_->setText(summaryText(selected, games_, today_));
 
     // All of it: from the day of the first game.
     QDate first = firstDayOf(period_, today_);
@@ -487,26 +442,16 @@ void ProgressWindow::refresh()
     speedChart_->setSeries({speed});
 
     // A bar a day while the bars can be told apart. Over a longer span each
-    // day is a dot, and a line joins the weeks (each week's right answers
-    // out of all its answers), which shows the course where a line through
-    // the days would be a thicket.
-    const std::vector<DayValue> days = accuracyPerDay(selected);
+    // day is a dot, and a line joins the weeks, which shows the course where
+    // a line through the days would be a thicket.
     const bool bars = first.daysTo(today_) < 62;
     Chart::Series daily{bars ? QString() : QStringLiteral("每天"), bars ? Chart::Style::Bars : Chart::Style::Points,
                         bars ? assets::kGrass.darker(108) : assets::kGrass, {}};
     Chart::Series weekly{QStringLiteral("每周"), Chart::Style::Line, assets::kGrass.darker(125), {}};
-    double right = 0;
-    int answers = 0;
-    for (std::size_t i = 0; i < days.size(); ++i) {
-        daily.points.emplace_back(Chart::xOf(days[i].day) + 0.5, days[i].value * 100);
-        right += days[i].value * days[i].count;
-        answers += days[i].count;
-        const QDate monday = mondayOf(days[i].day);
-        if ((i + 1 == days.size() || days[i + 1].day >= monday.addDays(7)) && answers > 0) {
-            weekly.points.emplace_back(Chart::xOf(monday) + 3.5, 100 * right / answers);
-            right = answers = 0;
-        }
-    }
+    for (const DayValue& v : accuracyPerDay(selected))
+        daily.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
+    for (const DayValue& v : accuracyPerDay(selected, true))
+        weekly.points.emplace_back(Chart::xOf(v.day) + 3.5, v.value * 100);
     accuracyChart_->setSeries(bars ? std::vector<Chart::Series>{daily} : std::vector<Chart::Series>{daily, weekly});
 
     // The hard sums in words, each after a pink dot that keeps the
@@ -529,10 +474,7 @@ void ProgressWindow::refresh()
                                             .arg(rows));
 
     const int amounts = level_ == 0 ? 9 : 29;
-    QStringList names;
-    for (int a = 1; a <= amounts; ++a)
-        names << QString::number(a);
-    sumKindsChart_->setCategories(names);
+    sumKindsChart_->setCategories(amounts);
     Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, assets::kSky.darker(112), {}};
     Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, assets::kBallPink, {}};
     for (const SumKind& kind : sumKinds(selected)) {
@@ -547,26 +489,11 @@ bool ProgressWindow::exportTo(const QString& folder, QString* message) const
     QString error;
     const bool ok = exportCsv(games_, Family(), folder, &error);
     const QDir dir(folder);
-    if (message) {
-        *message = ok ? QStringLiteral("已导出两份表格：\n%1（每局一行）\n%2（每题一行）")
-                            .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kGamesCsvName))),
-                                 QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kAnswersCsvName))))
-                      : QStringLiteral("没能导出表格。\n") + error;
-    }
+    *message = ok ? QStringLiteral("已导出两份表格：\n%1（每局一行）\n%2（每题一行）")
+                        .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kGamesCsvName))),
+                             QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kAnswersCsvName))))
+                  : QStringLiteral("没能导出表格。\n") + error;
     return ok;
-}
-
-void ProgressWindow::chooseExportFolder()
-{
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("把表格存到哪个文件夹"), QDir::homePath());
-    QString message;
-    if (folder.isEmpty())
-        return;
-    if (exportTo(folder, &message))
-        QMessageBox::information(this, QStringLiteral("导出为表格"), message);
-    else
-        QMessageBox::warning(this, QStringLiteral("导出为表格"), message);
 }
 
 // -------------------------------------------------------------------- opening

@@ -22,21 +22,17 @@ class QLabel;
 
 namespace history {
 
-// The practice calendar of every game of `games` in the `weeks` weeks up to
-// the week of `today`: a square per day up to `today`, weeks as columns
-// (Monday on top), shaded by the minutes played, with month names above, a
-// legend below and the day's games in a tooltip.
+// The practice calendar of every game of the last 26 weeks up to `today`:
+// a square per day, weeks as columns (Monday on top), shaded by the minutes
+// played, with month names above, a legend below and the day's games in a
+// tooltip.
 class CalendarView : public Card {
     Q_OBJECT
 public:
-    CalendarView(const std::vector<Game>& games, const QDate& today, int weeks, QWidget* parent = nullptr);
+    CalendarView(const std::vector<Game>& games, const QDate& today, QWidget* parent = nullptr);
 
     QDate firstDay() const { return first_; }  // the Monday of the first column
-    // Where `day` is drawn (empty when it is not), and the day under `pos`.
-    QRectF cellRect(const QDate& day) const;
-    QDate dayAt(const QPointF& pos) const;
-    // "2026年12月8日 星期二" and the day's games, minutes and best score.
-    QString toolTipFor(const QDate& day) const;
+    QRectF cellRect(const QDate& day) const;   // empty for a day not drawn
     // 0 for a day without play, 1 to 5 for more and more minutes.
     static int shadeOf(double minutes);
 
@@ -45,23 +41,23 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void paintContent(QPainter& p) override;
 
 private:
-    // Where the legend shows `shade`, and the minutes it stands for.
+    QDate dayAt(const QPointF& pos) const;
+    QString toolTipFor(const QDate& day) const;
+    // Where the legend shows `shade`.
     QRectF legendRect(int shade) const;
-    static QString shadeText(int shade);
+    double pitch() const;  // from a square to the next, for the width
 
     const QDate today_;
     const QDate first_;
-    const int weeks_;
     const std::vector<CalendarDay> days_;  // oldest first
     const double weekdayWidth_;            // the weekdays' names on the left
     const QPointF origin_;                 // the first square's top left
-    double pitch_ = 16;                    // from a square to the next, for the width
 };
 
+// Its cards are named by their titles ("每局得分", "练习日历", ...).
 class ProgressWindow : public QWidget {
     Q_OBJECT
 public:
@@ -72,29 +68,15 @@ public:
 
     int level() const { return level_; }
     Period period() const { return period_; }
-    // Each shows the figures of the new choice and marks its button.
-    void setLevel(int level);
-    void setPeriod(Period period);
-
-    // What the window shows, for tests and the benchmark: the charts, the
-    // calendar, the summary line and the friendly text shown in place of
-    // the figures (empty while they show).
-    const Chart* scoreChart() const { return scoreChart_; }
-    const Chart* speedChart() const { return speedChart_; }
-    const Chart* accuracyChart() const { return accuracyChart_; }
-    const Chart* sumKindsChart() const { return sumKindsChart_; }
-    const CalendarView* calendar() const { return calendar_; }
-    QString emptyText() const;
-    QString summaryLine() const;
+    // Shows the figures of `level` over `period` and marks their buttons.
+    void choose(int level, Period period);
 
     // Writes both spreadsheet files of every game into `folder`; `message`
     // says where they are, or what went wrong.
     bool exportTo(const QString& folder, QString* message) const;
 
 private:
-    void choose(int level, Period period);
     void refresh();
-    void chooseExportFolder();
 
     std::vector<Game> games_;
     QDate today_;
@@ -103,8 +85,7 @@ private:
     QButtonGroup* levelButtons_ = nullptr;
     QButtonGroup* periodButtons_ = nullptr;
     QLabel* summary_ = nullptr;
-    QLabel* empty_ = nullptr;
-    QString emptyMessage_;        // what empty_ says, as plain text
+    QLabel* empty_ = nullptr;     // what shows when there is nothing to show
     QWidget* figures_ = nullptr;  // the three charts
     Chart* scoreChart_ = nullptr;
     Chart* speedChart_ = nullptr;

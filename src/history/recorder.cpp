@@ -10,19 +10,16 @@
 
 namespace history {
 
-Recorder::Recorder(QString path) : path_(std::move(path)) {}
+Recorder::Recorder() = default;
 
+// Writes what is still to be written and ends the writing thread.
 Recorder::~Recorder()
 {
-    stopWriting();
-}
-
-void Recorder::setPath(const QString& path)
-{
-    if (path != path_) {
-        stopWriting();
-        path_ = path;
-    }
+    if (!writer_)
+        return;
+    QMetaObject::invokeMethod(inWriter_.get(), [this] { store_.reset(); }, Qt::BlockingQueuedConnection);
+    writer_->quit();
+    writer_->wait();
 }
 
 void Recorder::start(int level, std::int64_t childId, bool practice)
@@ -36,7 +33,6 @@ void Recorder::start(int level, std::int64_t childId, bool practice)
     game_.childId = childId;
     game_.practice = practice;
     underWay_ = true;
-    waiting_ = false;
     gameClock_.start();
 }
 
@@ -48,14 +44,13 @@ void Recorder::arrived(int amount, int priorTotal, int expectedTotal)
     load.amount = amount;
     load.priorTotal = priorTotal;
     load.expectedTotal = expectedTotal;
-    waiting_ = true;
 }
 
 Delivery& Recorder::currentLoad()
 {
-    // Typed while the lamb walks: the game judges it against 0.
-    if (!waiting_ && (game_.deliveries.empty() || !game_.deliveries.back().whileWalking ||
-                      game_.deliveries.back().answered()))
+    // Once the last load is answered (or before the first), digits are
+    // typed while the lamb walks: the game judges them against 0.
+    if (game_.deliveries.empty() || game_.deliveries.back().answered())
         game_.deliveries.emplace_back().whileWalking = true;
     return game_.deliveries.back();
 }
@@ -65,7 +60,6 @@ void Recorder::right(std::int32_t answerTicks)
     if (!underWay_)
         return;
     currentLoad().answerTicks = answerTicks;
-    waiting_ = false;
 }
 
 void Recorder::wrong(const QString& entry)
@@ -80,7 +74,6 @@ void Recorder::end(Ending ending, std::int32_t score)
     if (!underWay_)
         return;
     underWay_ = false;
-    waiting_ = false;
     game_.ending = ending;
     game_.score = score;
     game_.durationMs = gameClock_.elapsed();
@@ -89,7 +82,7 @@ void Recorder::end(Ending ending, std::int32_t score)
         inWriter_ = std::make_unique<QObject>();
         inWriter_->moveToThread(writer_.get());
         writer_->start();
-        QMetaObject::invokeMethod(inWriter_.get(), [this, path = path_.isEmpty() ? Store::defaultPath() : path_] {
+        QMetaObject::invokeMethod(inWriter_.get(), [this, path = Store::defaultPath()] {
             store_ = std::make_unique<Store>(path);
             store_->open();
         });
@@ -106,17 +99,6 @@ void Recorder::flush()
 {
     if (inWriter_)
         QMetaObject::invokeMethod(inWriter_.get(), [] {}, Qt::BlockingQueuedConnection);
-}
-
-void Recorder::stopWriting()
-{
-    if (!writer_)
-        return;
-    QMetaObject::invokeMethod(inWriter_.get(), [this] { store_.reset(); }, Qt::BlockingQueuedConnection);
-    writer_->quit();
-    writer_->wait();
-    inWriter_.reset();
-    writer_.reset();
 }
 
 }  // namespace history

@@ -24,44 +24,37 @@ class Store;
 
 class Recorder {
 public:
-    // Games go to `path` (by default the user's history file).
-    explicit Recorder(QString path = QString());
-    // Writes what is still to be written.
+    // Games go to the user's history file (Store::defaultPath()), as it is
+    // named when the first game ends.
+    Recorder();
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
     // A game of `level` starts now, played by child `childId` (0: none),
-    // with practice choosing the amounts or not. A game still under way is
-    // dropped unrecorded: callers end it first with the reason.
+    // with practice choosing the amounts or not; one still under way is
+    // dropped unrecorded (callers end it first, with the reason).
     void start(int level, std::int64_t childId = 0, bool practice = false);
     // The cart stood on the scale with `amount` goods, the sign showing
     // `priorTotal`.
     void arrived(int amount, int priorTotal, int expectedTotal);
     // The right total was typed, `answerTicks` ticks of the answer clock
-    // after the amount showed.
+    // after the amount showed; or an entry was judged wrong, as typed.
     void right(std::int32_t answerTicks);
-    // An entry judged wrong, as it was typed.
     void wrong(const QString& entry);
-    // The game under way ended with `score`; nothing happens when no game is
-    // under way, so a second ending of the same game is ignored.
+    // The game under way ended with `score`; a second ending of the same
+    // game is ignored.
     void end(Ending ending, std::int32_t score);
-
-    // Where games go from the next finished game on.
-    void setPath(const QString& path);
 
     bool underWay() const { return underWay_; }
     // Waits until every finished game has been written or given up.
     void flush();
 
 private:
-    // The load the next entry belongs to: the one on the scale, or one of
-    // its own for digits typed while the lamb walks.
+    // The load the next entry belongs to: the one on the scale until it is
+    // answered right, or one of its own for digits typed while the lamb walks.
     Delivery& currentLoad();
-    // Writes what is still to be written and ends the writing thread.
-    void stopWriting();
 
-    QString path_;
     // The thread that writes, started at the first finished game; the
     // store is made, used and destroyed there, as its connection must be.
     std::unique_ptr<QThread> writer_;
@@ -69,7 +62,6 @@ private:
     std::unique_ptr<Store> store_;
     Game game_;
     bool underWay_ = false;
-    bool waiting_ = false;  // a load stands on the scale, not yet answered right
     QElapsedTimer gameClock_;
 };
 

@@ -16,12 +16,10 @@ QString endingName(Ending ending)
     return QLatin1String(kEndingNames[static_cast<int>(ending)]);
 }
 
-bool endingFromName(const QString& name, Ending& ending)
+Ending endingFromName(const QString& name)
 {
     const auto found = std::find(std::begin(kEndingNames), std::end(kEndingNames), name);
-    if (found != std::end(kEndingNames))
-        ending = static_cast<Ending>(found - std::begin(kEndingNames));
-    return found != std::end(kEndingNames);
+    return found == std::end(kEndingNames) ? Ending::Closed : static_cast<Ending>(found - std::begin(kEndingNames));
 }
 
 QString isoWithOffset(const QDateTime& time, bool milliseconds)

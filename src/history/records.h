@@ -24,8 +24,8 @@ enum class Ending {
     Stopped,  // "stopped": the program was ended from outside (logout, a signal)
 };
 QString endingName(Ending ending);
-// False when `name` is none of the above.
-bool endingFromName(const QString& name, Ending& ending);
+// Closed for a name this version does not know (written by a newer one).
+Ending endingFromName(const QString& name);
 
 // "2026-03-01T17:05:09.250+08:00" (or without the milliseconds): the time
 // on the wall clock with its offset from UTC written out, also for UTC, so

@@ -49,16 +49,6 @@ bool knownTablesReadable(const QSqlDatabase& db)
     return q.prepare(selectGames(db)) && q.prepare(QLatin1String(kSelectDeliveries));
 }
 
-// Runs the statements in turn: the error of the first that fails, if any.
-QSqlError execAll(QSqlQuery& q, const QStringList& statements)
-{
-    for (const QString& sql : statements) {
-        if (!q.exec(sql))
-            return q.lastError();
-    }
-    return QSqlError();
-}
-
 // The first value `sql` gives; invalid when it gives none.
 QVariant valueOf(QSqlQuery& q, const QString& sql)
 {
@@ -86,30 +76,16 @@ void keepPrivate(const QString& path)
     }
 }
 
-// The wrong entries as stored: each entry's digits, entries separated by
-// single spaces. The game only ever types digits; anything else would
-// break the separation and is left out.
+// The wrong entries as stored: separated by single spaces. The game only
+// ever types digits; anything else would break the separation and is left
+// out.
 QString joinEntries(const std::vector<QString>& entries)
 {
-    static const QRegularExpression notADigit(QStringLiteral("[^0-9]"));
-    QStringList kept;
-    for (QString entry : entries) {
-        if (!entry.remove(notADigit).isEmpty())
-            kept << entry;
-    }
-    return kept.join(QLatin1Char(' '));
+    static const QRegularExpression notADigit(QStringLiteral("[^0-9 ]"));
+    return QStringList(entries.begin(), entries.end()).join(QLatin1Char(' ')).remove(notADigit).simplified();
 }
 
 }  // namespace
-
-// What a first look at an existing file found.
-enum class Store::Probe {
-    Usable,      // a history of this version or an older one, or nothing yet
-    TooNew,      // a user_version above ours
-    Unreadable,  // not a database, failing its check, or another program's tables
-    Locked,      // held by another program beyond the busy timeout
-    Unopened,    // could not be read for some other reason
-};
 
 struct Store::Statements {
     QSqlQuery insertGame;
@@ -143,11 +119,11 @@ void Store::closeConnection()
     }
 }
 
-bool Store::fail(const QString& why)
+bool Store::fail(const QString& why, State state)
 {
     closeConnection();
     detail_ = why;
-    state_ = State::Failed;
+    state_ = state;
     return false;
 }
 
@@ -180,10 +156,8 @@ bool Store::open()
     // file another is still setting up. (An unreadable folder cannot be
     // locked; the file is opened unlocked there.)
     const platform::FolderLock lock(folder, busyTimeoutMs_);
-    if (!lock.mayWrite() && QFileInfo(folder).isReadable()) {
-        state_ = State::Locked;
-        return false;
-    }
+    if (!lock.mayWrite() && QFileInfo(folder).isReadable())
+        return fail(QString(), State::Locked);
     const QString file = QDir::toNativeSeparators(path_);
     const QFileInfo info(path_);
     bool exists = info.exists();
@@ -197,27 +171,24 @@ bool Store::open()
     if (!exists && !folderWritable)
         return fail(QStringLiteral("文件夹 %1 不能写入").arg(QDir::toNativeSeparators(folder)));
 
-    const Probe look = exists && info.size() > 0 ? probe() : Probe::Usable;
-    if (look == Probe::TooNew)
+    const State look = exists && info.size() > 0 ? probe() : State::Ready;
+    if (look == State::TooNew)
         return readOnly(State::TooNew);
-    if (look == Probe::Locked) {
-        closeConnection();
-        state_ = State::Locked;
-        return false;
-    }
+    if (look == State::Locked)
+        return fail(QString(), State::Locked);
     // A read-only look can fail where a writing connection does not (a WAL
     // file whose companions cannot be made read-only): tried again below.
-    if (look == Probe::Unopened && (!folderWritable || !info.isWritable()))
+    if (look == State::Failed && (!folderWritable || !info.isWritable()))
         return fail(QStringLiteral("%1 无法打开").arg(file));
-    if (look == Probe::Unreadable && !setAside())
+    if (look == State::SetAside && !setAside())
         return fail(QStringLiteral("原来的文件 %1 无法读取，也无法改名保存").arg(file));
-    exists = exists && look != Probe::Unreadable;
+    exists = exists && look != State::SetAside;
     if (!folderWritable || (exists && !info.isWritable()))
         return readOnly(State::ReadOnly);
     keepPrivate(path_);
     if (!openWritable())
         return false;
-    state_ = look == Probe::Unreadable ? State::SetAside : State::Ready;
+    state_ = look == State::SetAside ? State::SetAside : State::Ready;
     return true;
 }
 
@@ -232,14 +203,16 @@ bool Store::readOnly(State state)
 }
 
 // A first look through a read-only connection, which never changes the
-// file and stays open for reading: the file's version, and whether it is a
-// sound database holding our tables.
-Store::Probe Store::probe()
+// file and stays open for reading: Ready for a history of this version or
+// an older one (or nothing yet), TooNew, SetAside for a file that is not a
+// readable history (not a database, failing its check, another program's
+// tables), Locked, or Failed when it could not be read for another reason.
+Store::State Store::probe()
 {
     const QSqlDatabase db = connect(true);
     QSqlQuery q(db);
     const auto trouble = [](const QSqlError& e) {
-        return isDamage(e) ? Probe::Unreadable : isBusy(e) ? Probe::Locked : Probe::Unopened;
+        return isDamage(e) ? State::SetAside : isBusy(e) ? State::Locked : State::Failed;
     };
     if (!db.isOpen())
         return trouble(db.lastError());
@@ -247,57 +220,55 @@ Store::Probe Store::probe()
     if (!version.isValid())
         return trouble(q.lastError());
     if (version.toInt() > kLayoutVersion || version.toInt() < 0)
-        return Probe::TooNew;
+        return State::TooNew;
     const QVariant check = valueOf(q, QStringLiteral("PRAGMA quick_check(1)"));
     if (!check.isValid())
         return trouble(q.lastError());
     if (check.toString() != QLatin1String("ok"))
-        return Probe::Unreadable;
+        return State::SetAside;
     if (version.toInt() > 0)  // ours, or an older layout that is upgraded when written
-        return version.toInt() < kLayoutVersion || knownTablesReadable(db) ? Probe::Usable : Probe::Unreadable;
+        return version.toInt() < kLayoutVersion || knownTablesReadable(db) ? State::Ready : State::SetAside;
     // Nothing of ours: fresh when it holds nothing at all, another
     // program's database otherwise.
     const QVariant tables =
         valueOf(q, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"));
     if (!tables.isValid())
         return trouble(q.lastError());
-    return tables.toInt() == 0 ? Probe::Usable : Probe::Unreadable;
+    return tables.toInt() == 0 ? State::Ready : State::SetAside;
 }
 
 bool Store::openWritable()
 {
     QSqlDatabase db = connect(false);
     QSqlQuery q(db);
+    auto statements = std::make_unique<Statements>(Statements{QSqlQuery(db), QSqlQuery(db)});
+    QSqlError error = db.isOpen() ? QSqlError() : db.lastError();
+    // Runs (or prepares) `sql` unless something failed before.
+    const auto run = [&error](QSqlQuery& query, const QString& sql, bool prepare = false) {
+        if (!error.isValid() && !(prepare ? query.prepare(sql) : query.exec(sql)))
+            error = query.lastError();
+    };
     // WAL: a commit is one append to the log, readers never wait for the
     // writer, and with synchronous=NORMAL a committed game survives the
     // program being killed (only a power cut can lose the last few). The
     // version is read again under the write lock: a copy of the game that
     // takes no folder lock (an older one) may have set the file up.
-    QSqlError error = db.isOpen() ? execAll(q, {QStringLiteral("PRAGMA journal_mode=WAL"),
-                                                QStringLiteral("PRAGMA synchronous=NORMAL"),
-                                                QStringLiteral("PRAGMA foreign_keys=ON"),
-                                                QStringLiteral("BEGIN IMMEDIATE")})
-                                  : db.lastError();
-    const QVariant value = error.isValid() ? QVariant() : valueOf(q, QStringLiteral("PRAGMA user_version"));
-    if (!error.isValid() && !value.isValid())
-        error = q.lastError();
+    for (const char* sql : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON",
+                            "BEGIN IMMEDIATE", "PRAGMA user_version"})
+        run(q, QLatin1String(sql));
+    const int version = !error.isValid() && q.next() ? q.value(0).toInt() : 0;
     // A newer copy of the game may have taken the file over since the look.
-    const int version = value.toInt();
     if (!error.isValid() && (version > kLayoutVersion || version < 0))
         error = QSqlError(QString(), QStringLiteral("made by a newer version"));
-    QStringList steps;
-    for (int from = std::max(version, 0); from < kLayoutVersion; ++from)
-        steps << QString::fromLatin1(kUpgrades[from]).split(QLatin1Char(';'));
+    for (int from = std::max(version, 0); from < kLayoutVersion; ++from) {
+        for (const QString& sql : QString::fromLatin1(kUpgrades[from]).split(QLatin1Char(';')))
+            run(q, sql);
+    }
     if (version != kLayoutVersion)
-        steps << QStringLiteral("PRAGMA user_version=%1").arg(kLayoutVersion);
-    if (!error.isValid())
-        error = execAll(q, steps << QStringLiteral("COMMIT"));
-
-    auto statements = std::make_unique<Statements>(Statements{QSqlQuery(db), QSqlQuery(db)});
-    if (!error.isValid() && !statements->insertGame.prepare(QLatin1String(kInsertGame)))
-        error = statements->insertGame.lastError();
-    if (!error.isValid() && !statements->insertDelivery.prepare(QLatin1String(kInsertDelivery)))
-        error = statements->insertDelivery.lastError();
+        run(q, QStringLiteral("PRAGMA user_version=%1").arg(kLayoutVersion));
+    run(q, QStringLiteral("COMMIT"));
+    run(statements->insertGame, QLatin1String(kInsertGame), true);
+    run(statements->insertDelivery, QLatin1String(kInsertDelivery), true);
     if (!error.isValid()) {
         statements_ = std::move(statements);
         readable_ = writable_ = true;
@@ -309,11 +280,7 @@ bool Store::openWritable()
     statements.reset();
     q = QSqlQuery();
     db = QSqlDatabase();
-    if (!isBusy(error))
-        return fail(why);
-    closeConnection();
-    state_ = State::Locked;
-    return false;
+    return fail(why, isBusy(error) ? State::Locked : State::Failed);
 }
 
 // Moves a file that is not a readable history out of the way, with its WAL
@@ -405,27 +372,17 @@ std::vector<Game> Store::loadAll()
         game.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
         game.level = integer(2);
         game.score = integer(3);
-        // An ending this version does not know (written by a newer one)
-        // reads as the window having been closed.
-        if (!endingFromName(q.value(4).toString(), game.ending))
-            game.ending = Ending::Closed;
+        game.ending = endingFromName(q.value(4).toString());
         game.durationMs = q.value(5).toLongLong();
         game.childId = q.value(6).toLongLong();
         game.practice = q.value(7).toLongLong() != 0;
         byId.emplace(game.id, games.size() - 1);
     }
-    // The loads come by game, so each game is looked up once.
-    Game* owner = nullptr;
-    qlonglong ownerId = 0;  // games are numbered from 1
     for (bool ok = !games.empty() && q.exec(QLatin1String(kSelectDeliveries)); ok && q.next();) {
-        if (const qlonglong id = q.value(0).toLongLong(); id != ownerId) {
-            const auto it = byId.find(id);
-            owner = it == byId.end() ? nullptr : &games[it->second];  // none: a load whose game is gone
-            ownerId = id;
-        }
-        if (!owner)
-            continue;
-        Delivery& load = owner->deliveries.emplace_back();
+        const auto owner = byId.find(q.value(0).toLongLong());
+        if (owner == byId.end())
+            continue;  // a load whose game is gone
+        Delivery& load = games[owner->second].deliveries.emplace_back();
         load.amount = integer(1);
         load.priorTotal = integer(2);
         load.expectedTotal = integer(3);

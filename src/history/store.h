@@ -32,7 +32,6 @@ public:
     };
     // How long opening and writing wait for another copy of the game.
     static constexpr int kDefaultBusyTimeoutMs = 10000;
-
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
     static QString defaultPath();
 
@@ -71,14 +70,13 @@ public:
 
 private:
     struct Statements;
-    enum class Probe;
 
     QSqlDatabase connect(bool readOnly);
-    Probe probe();
+    State probe();
     bool openWritable();
     bool readOnly(State state);
     bool setAside();
-    bool fail(const QString& why);
+    bool fail(const QString& why, State state = State::Failed);
     void closeConnection();
 
     QString path_;

@@ -21,7 +21,8 @@ int main(int argc, char** argv)
         const double openDraw = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         QElapsedTimer switching;
         switching.start();
-        window->setPeriod(window->period() == history::Period::All ? history::Period::Month : history::Period::All);
+        window->choose(window->level(),
+                       window->period() == history::Period::All ? history::Period::Month : history::Period::All);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         window->repaint();
         const double switchMs = static_cast<double>(switching.nsecsElapsed()) / 1e6;

@@ -139,12 +139,20 @@ int main(int argc, char** argv)
         form.Form_Load();
         platform::startupMark("main window loaded");
         platform::markFirstFrame(&form);
+        // The on-screen keypad: asked for, refused, or by itself full screen
+        // on a touch screen.
+        game::KeypadRule keypad;
+        keypad.asked = options.keypad == game::CommandLine::Keypad::Shown;
+        keypad.refused = options.keypad == game::CommandLine::Keypad::Hidden;
+        keypad.touchScreen = game::hasTouchScreen();
         // F11 switches between full screen and the window at any time.
-        game::FullScreen fullScreen(&form);
-        if (options.fullScreen || line.fullScreen)
+        game::FullScreen fullScreen(&form, keypad);
+        if (options.fullScreen || line.fullScreen) {
             fullScreen.enter();
-        else
+        } else {
+            form.showKeypad(keypad.shows(false, false));
             form.show();
+        }
         platform::startupMark("shown");
         // What the first frame does not need comes once it is on its way.
         QTimer::singleShot(0, &form, [] { platform::preloadSound(); });
@@ -157,6 +165,9 @@ int main(int argc, char** argv)
             if (QWindow* shown = vb::shownIn(&form))
                 shown->setIcon(icon);
         });
+        // scripts/bench_keypad.sh: how soon a key press is on the screen.
+        if (qEnvironmentVariableIsSet("PELLARO_MEASURE_KEYS"))
+            game::measureKeyLatency(&form, form.LabRes);
         // scripts/bench_fullscreen.sh: how long switching takes.
         if (const int times = qEnvironmentVariableIntValue("PELLARO_MEASURE_SWITCHING"); times > 0)
             fullScreen.measureSwitching(times);

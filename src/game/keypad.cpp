@@ -86,8 +86,8 @@ KeypadLayout fullScreenLayout(QSize screen, QSize game)
 {
     KeypadLayout layout;
     // The tray is drawn for keys of 40: it grows by the keys' own factor.
-    layout.key = static_cast<int>(std::ceil(std::min(screen.width(), screen.height()) / 7.0));
-    const double f = layout.key / kKeySide;
+    const int least = static_cast<int>(std::ceil(std::min(screen.width(), screen.height()) / 7.0));
+    const double f = least / kKeySide;
     const QSize tray(static_cast<int>(std::ceil(kTray.width() * f)), static_cast<int>(std::ceil(kTray.height() * f)));
     // As far from the game as the tray's keys are from its rim.
     const int spacing = static_cast<int>(std::lround(4 * f));

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The play history at ten years of near-daily play: the file's size, reading
 # it back, keeping one more game, and the parents' window opening, drawing
-# and switching its period on a virtual X server.
+# and switching its period on a virtual X server (tools/measure_progress).
 #   scripts/bench_history.sh [build-dir] [runs]
 set -eu
 BUILD=${1:-build}
@@ -17,7 +17,7 @@ echo "file: $(du -k "$file" | cut -f1) KiB ($(ls -l "$file" | awk '{printf "%.1f
 here=$(cd "$(dirname "$0")" && pwd)
 i=0
 while [ "$i" -lt "$RUNS" ]; do
-  XDG_DATA_HOME=$dir/data PELLARO_MEASURE_PROGRESS=1 XVFB_SCREEN=1280x900x24 \
-    sh "$here/../tests/xvfb/run.sh" "$BUILD/pellaro" --progress 2>/dev/null
+  XDG_DATA_HOME=$dir/data XVFB_SCREEN=1280x900x24 \
+    sh "$here/../tests/xvfb/run.sh" "$BUILD/measure_progress" 2>/dev/null
   i=$((i + 1))
 done

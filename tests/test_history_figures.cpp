@@ -11,6 +11,8 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace history;
 
 namespace {
@@ -51,7 +53,6 @@ Game game(std::int64_t id, const QDateTime& started, int level, int score, std::
         d.expectedTotal = l.walking ? 0 : l.prior + l.amount;
         d.whileWalking = l.walking;
         d.answerTicks = l.ticks;
-        d.answerMs = l.ticks < 0 ? -1 : l.ticks * 10;
         d.wrongEntries = l.wrong;
         g.deliveries.push_back(d);
     }
@@ -109,18 +110,17 @@ private slots:
 
     void selectsByLevelAndLocalDay()
     {
-        // Given newest first, to see them come back oldest first. 00:00 on
-        // the seventh day back is still 1 December in UTC: the recorded
-        // offset's date decides.
+        // In the store's order, oldest first. 00:00 on the seventh day back
+        // is still 1 December in UTC: the recorded offset's date decides.
         const std::vector<Game> games = {
-            game(1, at("2026-12-08T20:00:00"), 0, 10),
-            game(2, at("2026-12-08T09:00:00"), 1, 10),  // other level
-            game(3, at("2026-12-09T08:00:00"), 0, 10),  // after today: a clock set wrong
-            game(4, at("2026-12-02T00:00:00"), 0, 10),  // 7th day back: in the week
-            game(5, at("2026-12-01T23:59:59"), 0, 10),  // 8th day back: out
-            game(6, at("2026-11-09T00:00:00"), 0, 10),  // 30th day back: in the month
-            game(7, at("2026-11-08T23:59:59"), 0, 10),  // out of the month
             game(8, QDateTime(), 0, 10),                // no start at all
+            game(7, at("2026-11-08T23:59:59"), 0, 10),  // out of the month
+            game(6, at("2026-11-09T00:00:00"), 0, 10),  // 30th day back: in the month
+            game(5, at("2026-12-01T23:59:59"), 0, 10),  // 8th day back: out
+            game(4, at("2026-12-02T00:00:00"), 0, 10),  // 7th day back: in the week
+            game(2, at("2026-12-08T09:00:00"), 1, 10),  // other level
+            game(1, at("2026-12-08T20:00:00"), 0, 10),
+            game(3, at("2026-12-09T08:00:00"), 0, 10),  // after today: a clock set wrong
         };
         using V = std::vector<std::int64_t>;
         QCOMPARE(ids(selectGames(games, 0, Period::Week, kToday)), V({4, 1}));
@@ -336,22 +336,24 @@ private slots:
         const QList<QByteArray> g = csv.games.mid(3).split('\n');
         QCOMPARE(g.size(), 4);  // header, two games, and after the last CR LF nothing
         QCOMPARE(QString::fromUtf8(g[0]),
-                 QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错\r"));
-        QCOMPARE(g[1], QByteArray("7,2026-12-08T09:15:02+08:00,2,8450,time,183.3,3,2,4\r"));
-        QCOMPARE(g[2], QByteArray("8,2026-12-08T18:00:00-03:00,1,10,closed,1.0,0,0,0\r"));
+                 QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子\r"));
+        QCOMPARE(g[1], QByteArray("7,2026-12-08T09:15:02+08:00,2,8450,time,183.3,3,2,4,\r"));
+        QCOMPARE(g[2], QByteArray("8,2026-12-08T18:00:00-03:00,1,10,closed,1.0,0,0,0,\r"));
+        QCOMPARE(isoWithOffset(at("2026-12-08T18:00:00", 0), false), QStringLiteral("2026-12-08T18:00:00+00:00"));
+        QVERIFY(isoWithOffset(QDateTime::currentDateTime(), true).contains(QRegularExpression("\\.\\d{3}[+-]\\d\\d:\\d\\d$")));
 
         const QList<QByteArray> a = csv.answers.mid(3).split('\n');
         QCOMPARE(a.size(), 1 + 8 + 1);
         QCOMPARE(QString::fromUtf8(a[0]),
-                 QString::fromUtf8("局编号,开始时间,难度,序号,秤上数量,原来的总数,正确答案,结果,输入,用时（秒）,走路时输入\r"));
+                 QString::fromUtf8("局编号,开始时间,难度,序号,秤上数量,原来的总数,正确答案,结果,输入,用时（秒）,走路时输入,孩子\r"));
         const QByteArray head = "7,2026-12-08T09:15:02+08:00,2,";
-        QCOMPARE(QString::fromUtf8(a[1]), QString::fromUtf8(head + "1,5,0,5,答错,4,,否\r"));
-        QCOMPARE(QString::fromUtf8(a[2]), QString::fromUtf8(head + "1,5,0,5,答错,\"1,\"\"2\",,否\r"));
-        QCOMPARE(QString::fromUtf8(a[3]), QString::fromUtf8(head + "1,5,0,5,答对,5,2.37,否\r"));
-        QCOMPARE(QString::fromUtf8(a[5]), QString::fromUtf8(head + "2,7,5,12,未答,,,否\r"));
-        QCOMPARE(QString::fromUtf8(a[6]), QString::fromUtf8(head + "3,,,0,答对,0,0.12,是\r"));
-        QCOMPARE(QString::fromUtf8(a[7]), QString::fromUtf8(head + "4,,,0,答错,3,,是\r"));
-        QCOMPARE(QString::fromUtf8(a[8]), QString::fromUtf8(head + "5,3,12,15,未答,,,否\r"));
+        QCOMPARE(QString::fromUtf8(a[1]), QString::fromUtf8(head + "1,5,0,5,答错,4,,否,\r"));
+        QCOMPARE(QString::fromUtf8(a[2]), QString::fromUtf8(head + "1,5,0,5,答错,\"1,\"\"2\",,否,\r"));
+        QCOMPARE(QString::fromUtf8(a[3]), QString::fromUtf8(head + "1,5,0,5,答对,5,2.37,否,\r"));
+        QCOMPARE(QString::fromUtf8(a[5]), QString::fromUtf8(head + "2,7,5,12,未答,,,否,\r"));
+        QCOMPARE(QString::fromUtf8(a[6]), QString::fromUtf8(head + "3,,,0,答对,0,0.12,是,\r"));
+        QCOMPARE(QString::fromUtf8(a[7]), QString::fromUtf8(head + "4,,,0,答错,3,,是,\r"));
+        QCOMPARE(QString::fromUtf8(a[8]), QString::fromUtf8(head + "5,3,12,15,未答,,,否,\r"));
     }
 
     void exportWritesBothOrSaysWhat()
@@ -363,11 +365,20 @@ private slots:
         const QString games_ = dir.filePath(QLatin1String(kGamesCsvName));
         const QString answers = dir.filePath(QLatin1String(kAnswersCsvName));
 
+        // A child's learning record: readable by its owner only, whatever
+        // the umask.
         QString error = QStringLiteral("stale");
-        QVERIFY(exportCsv(games, dir.path(), &error));
+        const mode_t mask = ::umask(0);
+        QVERIFY(exportCsv(games, {}, dir.path(), &error));
+        ::umask(mask);
         QVERIFY(error.isEmpty());
         QCOMPARE(readAll(games_), csv.games);
         QCOMPARE(readAll(answers), csv.answers);
+        for (const QString& path : {games_, answers}) {
+            struct stat st {};
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+            QCOMPARE(st.st_mode & 0777, mode_t(0600));
+        }
 
         // A "folder" under a regular file: fails for root too, makes nothing.
         const QString plain = dir.filePath(QStringLiteral("file.txt"));
@@ -376,7 +387,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("x");
         }
-        QVERIFY(!exportCsv(games, plain + QStringLiteral("/sub"), &error));
+        QVERIFY(!exportCsv(games, {}, plain + QStringLiteral("/sub"), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(readAll(plain), QByteArray("x"));
 
@@ -390,7 +401,7 @@ private slots:
             f.write("old");
         }
         error.clear();
-        QVERIFY(!exportCsv(games, second.path(), &error));
+        QVERIFY(!exportCsv(games, {}, second.path(), &error));
         QVERIFY(error.contains(QLatin1String(kGamesCsvName)));
         QCOMPARE(readAll(second.filePath(QLatin1String(kAnswersCsvName))), QByteArray("old"));
         QCOMPARE(QDir(second.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).size(), 2);
@@ -400,7 +411,7 @@ private slots:
         QTemporaryDir third;
         QVERIFY(QDir(third.path()).mkdir(QLatin1String(kAnswersCsvName)));
         error.clear();
-        QVERIFY(!exportCsv(games, third.path(), &error));
+        QVERIFY(!exportCsv(games, {}, third.path(), &error));
         QVERIFY2(error.contains(QLatin1String(kAnswersCsvName)) && error.contains(QString::fromUtf8("同名的文件夹")),
                  qPrintable(error));
         QCOMPARE(QDir(third.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),

@@ -281,6 +281,25 @@ private slots:
         b->Close();
     }
 
+    void theChildWhoPlayedIsNamedAlready()
+    {
+        // Enter keeps the child's name; a key typed first replaces all of it.
+        for (const bool typeFirst : {false, true}) {
+            Game g;
+            Form2* b = g.form->form2();
+            b->fcount = 10;
+            b->childName = QStringLiteral("小明");
+            b->Show();
+            QCOMPARE(b->Text1->text(), QStringLiteral("小明"));
+            if (typeFirst)
+                QTest::keyClicks(b->Text1, QStringLiteral("Bo"));
+            QTest::keyClick(b->Text1, Qt::Key_Return);
+            QVERIFY(!b->isOpen());
+            const QByteArray name = typeFirst ? QByteArray("Bo") : QByteArray("\xd0\xa1\xc3\xf7");
+            QCOMPARE(readFile(g.boards.filePath(QStringLiteral("dreb0.tmp"))).left(name.size() + 5), name + ",10\r\n");
+        }
+    }
+
     void theNameBoxTakesWhatTheBoardKeeps()
     {
         // Typing stops at the board's limit; a character of two UTF-16 units

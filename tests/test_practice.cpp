@@ -26,7 +26,6 @@ Delivery load(int priorTotal, int amount, int ticks, int wrongs = 0)
     d.amount = amount;
     d.expectedTotal = priorTotal + amount;
     d.answerTicks = ticks;
-    d.answerMs = ticks * 10;
     for (int i = 0; i < wrongs; ++i)
         d.wrongEntries.push_back(QStringLiteral("1"));
     return d;

@@ -43,7 +43,6 @@ Game game(int daysAgo, int level, int score, qint64 durationMs = 180000, int tic
         d.priorTotal = total;
         d.expectedTotal = total + amount;
         d.answerTicks = ticks;
-        d.answerMs = ticks * 10;
         if (amount == 8)
             d.wrongEntries.push_back(QString::number(total + amount + 1));
         total += amount;
@@ -186,6 +185,28 @@ private slots:
                 all = b;
         }
         QVERIFY(all && all->isChecked());
+    }
+
+    // A game's day is the one its recorded offset shows, in every view:
+    // played at 00:30 at +02:00, it stays on that day where the clock is an
+    // hour behind (Berlin in winter).
+    void aGameStaysOnItsRecordedDay()
+    {
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        const QDate day = kToday.addDays(-1);
+        Game g = game(1, 0, 500);
+        g.started = QDateTime(day, QTime(0, 30), Qt::OffsetFromUTC, 2 * 3600);
+        ProgressWindow w({g}, QString(), kToday);
+        w.setPeriod(Period::All);
+        const double x = w.scoreChart()->series(0).points.at(0).x();
+        QVERIFY(x >= Chart::xOf(day) && x < Chart::xOf(kToday));
+        QCOMPARE(w.scoreChart()->firstDay(), day);
+        QVERIFY(w.calendar()->toolTipFor(day).contains(QStringLiteral("1 局")));
+        if (zone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", zone);
     }
 
     void calendarTellsTheDay()

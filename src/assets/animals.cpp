@@ -29,6 +29,14 @@ const Animal* findAnimal(const QString& idOrName)
     return nullptr;
 }
 
+QString firstFreeAnimal(const std::vector<QString>& taken)
+{
+    for (const Animal& a : animals())
+        if (std::find(taken.begin(), taken.end(), a.id) == taken.end())
+            return a.id;
+    return animals().front().id;
+}
+
 QImage animalPicture(const QString& id, int devicePixels)
 {
     static std::mutex mutex;

@@ -22,6 +22,10 @@ const std::vector<Animal>& animals();
 // the id); nullptr when none does.
 const Animal* findAnimal(const QString& idOrName);
 
+// The first animal that none of `taken` (animals' ids) is, or the first of
+// all when every one is: a new child's picture unless one is chosen.
+QString firstFreeAnimal(const std::vector<QString>& taken);
+
 // The id of the picture shown for a child with no picture of their own: a
 // visitor, "another child".
 inline const QString kVisitorPicture = QStringLiteral("visitor");

@@ -33,12 +33,13 @@ const QColor kSignFace(253, 246, 103);
 constexpr int kNameHeight = 30;
 constexpr int kCardMargin = 12;
 
-int pictureSizeFor(int cards)
+}  // namespace
+
+int WhoIsPlaying::pictureSize(int children)
 {
+    const int cards = std::min(children, kMaxChildren) + 1;  // and the visitor's
     return cards <= 4 ? 112 : cards <= 6 ? 96 : 84;
 }
-
-}  // namespace
 
 // ------------------------------------------------------------------ ChildCard
 
@@ -55,7 +56,7 @@ ChildCard::ChildCard(const QString& name, const QString& animal, int digit, int 
 
 QSize ChildCard::sizeHint() const
 {
-    return {pictureSize_ + 2 * kCardMargin, pictureSize_ + kNameHeight + 14};
+    return {pictureSize_ + 2 * kCardMargin, kCardMargin + pictureSize_ + kNameHeight + 12};
 }
 
 void ChildCard::enterEvent(QEnterEvent* event)
@@ -77,7 +78,7 @@ void ChildCard::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const double down = isDown() ? 2 : 0;
-    const QRectF picture(kCardMargin, 2 + down, pictureSize_, pictureSize_);
+    const QRectF picture(kCardMargin, kCardMargin - 4 + down, pictureSize_, pictureSize_);
     if (hovered_ || isDown()) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(255, 255, 255, 150));
@@ -118,9 +119,11 @@ WhoIsPlaying::WhoIsPlaying(std::vector<Child> children, QWidget* parent)
     vb::setFixedSingleBorder(this, kWidth, kHeight);
     setWindowIcon(QIcon(QPixmap::fromImage(assets::programIcon())));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Where the game's window will stand.
+    vb::moveWindowTwips(this, 1800, 1000);
 
     const int count = static_cast<int>(children_.size()) + 1;
-    const int size = pictureSizeFor(count);
+    const int size = pictureSize(childCount());
     for (int i = 0; i < count; ++i) {
         const bool visitor = i == count - 1;
         auto* card = visitor ? new ChildCard(QStringLiteral("另一个小朋友"), assets::kVisitorPicture, 0, size, this)
@@ -134,14 +137,14 @@ WhoIsPlaying::WhoIsPlaying(std::vector<Child> children, QWidget* parent)
     const int rows = count <= 4 ? 1 : 2;
     const int perRow = (count + rows - 1) / rows;
     const QSize cardSize = cards_.front()->sizeHint();
-    const int top = rows == 1 ? 168 : 90;
+    const int top = rows == 1 ? 160 : 84;
     for (int i = 0; i < count; ++i) {
         const int row = i / perRow;
         const int inRow = std::min(perRow, count - row * perRow);
         const int column = i % perRow;
         const double gap = double(kWidth - inRow * cardSize.width()) / (inRow + 1);
         const int x = static_cast<int>(std::lround(gap + column * (cardSize.width() + gap)));
-        cards_[i]->move(x, top + row * (cardSize.height() + 14));
+        cards_[i]->move(x, top + row * (cardSize.height() + 8));
     }
 
     keys_ = new platform::KeyPreview(this, [this](std::int16_t& keyCode, std::int16_t) {
@@ -169,6 +172,8 @@ void WhoIsPlaying::choose(int index)
 {
     if (!isEnabled())
         return;
+    // Once: a second tap while the game comes up chooses nothing more.
+    setEnabled(false);
     emit chosen(index);
 }
 

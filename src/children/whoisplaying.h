@@ -51,6 +51,9 @@ public:
 
     explicit WhoIsPlaying(std::vector<Child> children, QWidget* parent = nullptr);
 
+    // The size of each picture, in logical pixels, for `children` children.
+    static int pictureSize(int children);
+
     // The card of child `index` in the order given, or the visitor's for -1.
     ChildCard* card(int index) const;
     int childCount() const { return static_cast<int>(children_.size()); }

@@ -48,6 +48,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
         line.error = error;
         return line;
     };
+    // The children's commands are one at a time, and none goes with playing.
+    const auto command = [&line](CommandLine::Action action) {
+        const bool first = line.action == CommandLine::Action::Play;
+        line.action = action;
+        return first;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (beforeQt && arg.rfind("--", 0) != 0 && !isHelp(arg))
@@ -60,37 +66,70 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
             line.action = CommandLine::Action::ShowVersion;
             return line;
         }
+        // "--name VALUE" or "--name=VALUE": true when `arg` is that option,
+        // with its value in `value`; a missing value leaves `missing` set.
+        bool missing = false;
+        const auto option = [&](const char* name, std::string& value) {
+            const std::string n(name);
+            if (arg == n) {
+                missing = i + 1 == args.size();
+                value = missing ? std::string() : args[++i];
+                return true;
+            }
+            if (arg.rfind(n + "=", 0) == 0) {
+                value = arg.substr(n.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        std::string value;
         if (arg == "--fullscreen" || arg == "-f") {
             line.fullScreen = true;
-            continue;
-        }
-        if (arg == "--keypad" || arg == "--no-keypad") {
+        } else if (arg == "--keypad" || arg == "--no-keypad") {
             line.keypad = arg == "--keypad" ? CommandLine::Keypad::Shown : CommandLine::Keypad::Hidden;
-            continue;
-        }
-        if (arg == "--progress") {
+        } else if (arg == "--progress") {
             line.action = CommandLine::Action::Progress;
-            continue;
-        }
-        if (arg == "--export-history" || arg.rfind("--export-history=", 0) == 0) {
-            if (arg == "--export-history" && i + 1 == args.size())
-                return fail("option '--export-history' needs a folder");
-            line.exportFolder = arg == "--export-history" ? args[++i] : arg.substr(17);
+        } else if (option("--export-history", line.exportFolder)) {
             if (line.exportFolder.empty())
                 return fail("option '--export-history' needs a folder");
             line.action = CommandLine::Action::ExportHistory;
-            continue;
-        }
-        if (arg == "--zoom" || arg.rfind("--zoom=", 0) == 0) {
-            if (arg == "--zoom" && i + 1 == args.size())
+        } else if (option("--zoom", value)) {
+            if (missing)
                 return fail("option '--zoom' needs a number from 1 to 4");
-            const std::string value = arg == "--zoom" ? args[++i] : arg.substr(7);
             if (!parseDecimal(value, line.zoom) || line.zoom < kMinZoom || line.zoom > kMaxZoom)
                 return fail("--zoom takes a number from 1 to 4, such as 2 or 1.5, not '" + value + "'");
-            continue;
+        } else if (arg == "--children") {
+            if (!command(CommandLine::Action::ListChildren))
+                return fail("'--children' goes alone");
+        } else if (option("--child", line.child)) {
+            if (missing)
+                return fail("option '--child' needs a child's name");
+        } else if (option("--picture", line.picture)) {
+            if (missing)
+                return fail("option '--picture' needs an animal");
+        } else if (option("--add-child", line.child) || option("--remove-child", line.child)) {
+            if (missing)
+                return fail("option '" + arg + "' needs a child's name");
+            if (!command(arg.rfind("--add-child", 0) == 0 ? CommandLine::Action::AddChild
+                                                          : CommandLine::Action::RemoveChild))
+                return fail("one change to the children at a time");
+        } else if (arg == "--rename-child") {
+            if (i + 2 >= args.size())
+                return fail("option '--rename-child' needs the old name and the new one");
+            line.child = args[++i];
+            line.newName = args[++i];
+            if (!command(CommandLine::Action::RenameChild))
+                return fail("one change to the children at a time");
+        } else {
+            return fail(arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'"
+                                               : "unexpected argument '" + arg + "'");
         }
-        return fail(arg.rfind('-', 0) == 0 ? "unknown option '" + arg + "'"
-                                           : "unexpected argument '" + arg + "'");
+    }
+    // A picture given to a child named with --child changes that child's.
+    if (!line.picture.empty() && line.action != CommandLine::Action::AddChild) {
+        if (line.action != CommandLine::Action::Play || line.child.empty())
+            return fail("'--picture' goes with '--add-child NAME' or '--child NAME'");
+        line.action = CommandLine::Action::SetPicture;
     }
     return line;
 }
@@ -120,7 +159,26 @@ std::string helpText()
            "                    still hard, a practice calendar)\n"
            "      --export-history DIR\n"
            "                    write the play history into DIR as two CSV files,\n"
-           "                    pellaro-games.csv and pellaro-answers.csv, and exit\n"
+           "                    pellaro-games.csv and pellaro-answers.csv, and exit;\n"
+           "                    with --child NAME only that child's games\n"
+           "\n"
+           "Children of their own (brothers and sisters on one computer): once a child\n"
+           "is added, the game first asks who is playing, and keeps each child's games\n"
+           "apart. These change nothing else and need no window:\n"
+           "      --children    list the children, one a line (name, then picture)\n"
+           "      --add-child NAME [--picture ANIMAL]\n"
+           "                    add a child (1 to 16 characters); ANIMAL is one of lamb,\n"
+           "                    cat, dog, rabbit, panda, duck, pig, bear (by default the\n"
+           "                    first that no child has yet)\n"
+           "      --rename-child OLD NEW\n"
+           "                    give a child a new name\n"
+           "      --child NAME --picture ANIMAL\n"
+           "                    give a child another picture\n"
+           "      --remove-child NAME\n"
+           "                    remove a child; their games stay, under \"other children\"\n"
+           "      --child NAME  start the game as that child, without asking who plays\n"
+           "                    (for a desktop shortcut of each child's own); with\n"
+           "                    --progress, show that child first\n"
            "  -h, --help        show this help and exit\n"
            "      --version     show the version and exit\n"
            "\n"
@@ -133,7 +191,9 @@ std::string helpText()
            "(by default ~/.local/share/pellaro).\n"
 #endif
            "Every game is kept in the play history, $XDG_DATA_HOME/pellaro/history.sqlite,\n"
-           "which --progress shows and --export-history writes out.\n";
+           "which --progress shows and --export-history writes out. A name that is not\n"
+           "a child's, or taken, empty or too long, or an unknown animal, changes\n"
+           "nothing and exits with 2; a history that cannot be written exits with 1.\n";
 }
 
 std::string versionText()

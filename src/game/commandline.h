@@ -15,6 +15,14 @@ struct CommandLine {
         ShowHelp,     // print helpText() and exit with 0
         ShowVersion,  // print the version and exit with 0
         Fail,         // print `error` and the usage line, exit with 2
+        // The family's children, without a window: list them, add `child`
+        // (with `picture`, or the first animal no child has yet), rename
+        // `child` to `newName`, remove `child`, or give `child` `picture`.
+        ListChildren,
+        AddChild,
+        RenameChild,
+        RemoveChild,
+        SetPicture,
     };
     Action action = Action::Play;
     std::string error;
@@ -32,6 +40,13 @@ struct CommandLine {
     Keypad keypad = Keypad::Auto;
     // --export-history DIR
     std::string exportFolder;
+    // --child NAME: play as that child without asking who plays, or with
+    // --export-history write that child's games only, or with --progress
+    // show that child first. Also the child of --add-child, --rename-child,
+    // --remove-child and --picture.
+    std::string child;
+    std::string newName;  // --rename-child OLD NEW
+    std::string picture;  // --picture ANIMAL
 };
 
 constexpr double kMinZoom = 1.0;

@@ -197,6 +197,12 @@ bool Form1::keypadShown() const
     return keypad_ && keypad_->parentWidget() == this && !keypad_->isHidden();
 }
 
+void Form1::setChild(const history::Child& child)
+{
+    childName = child.name;
+    childId = child.id;
+}
+
 // ------------------------------------------------------------------ start-up
 
 void Form1::Form_Load()
@@ -413,7 +419,7 @@ void Form1::Pictb_Click()
 
     // A game under way gives way to the new one.
     recorder.end(history::Ending::Restart, fcount);
-    recorder.start(grade);
+    recorder.start(grade, childId);
 
     fcount = 0;
     LabFc->setCaption(QStringLiteral("0"));
@@ -511,6 +517,7 @@ void Form1::endGame()
 
     form2()->grd = grade;
     form2()->fcount = fcount;
+    form2()->childName = childName;
 
     form2()->Show();
 }

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "history/family.h"
 #include "history/recorder.h"
 #include "platform/controls.h"
 #include "platform/keys.h"
@@ -30,6 +31,13 @@ public:
     QString sPath;             // the program's folder followed by a separator
     QString boardFolder;       // where the board files live (decided at load)
     std::int32_t fcount = 0;   // score of the current game
+    // Who plays, when the family has added children: that child's name
+    // starts the leaderboard's name box, and the games go to that child's
+    // history. Empty (and 0) for a family without children, or another child.
+    QString childName;
+    std::int64_t childId = 0;
+    // `child` plays from the next game on.
+    void setChild(const history::Child& child);
 
     // ---- play state
     bool playing = false;             // a game is under way; keys are ignored while false

@@ -113,7 +113,7 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, const Q
     p.restore();
 }
 
-FullScreen::FullScreen(Form1* window, KeypadRule keypad) : window_(window), keypad_(keypad)
+FullScreen::FullScreen(QWidget* window, KeypadRule keypad) : window_(window), keypad_(keypad)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -139,17 +139,38 @@ void FullScreen::enter()
         stage_ = std::make_unique<vb::Stage>(window_, paintSurround, frame);
     }
     // The keypad leaves the window's column for a tray beside the game.
-    if (!keypad_.shows(true, window_->keypadShown())) {
+    Form1* form = game();
+    if (!form || !keypad_.shows(true, form->keypadShown())) {
         stage_->enter(screen);
         return;
     }
-    window_->showKeypad(false);
-    Keypad* keypad = window_->keypad();
+    form->showKeypad(false);
+    Keypad* keypad = form->keypad();
     keypad->setTrayOnly(true);
     stage_->enter(screen, keypad, [](QSize stage, QSize window) {
         const KeypadLayout layout = fullScreenLayout(stage, window);
         return vb::Stage::Arrangement{layout.scale, layout.game, layout.keypad};
     });
+}
+
+Form1* FullScreen::game() const
+{
+    return qobject_cast<Form1*>(window_.data());
+}
+
+void FullScreen::switchTo(QWidget* window)
+{
+    const bool on = isOn();
+    QWidget* before = window_;
+    // The stage gives its window back, hidden, as it goes.
+    stage_.reset();
+    if (before && before != window)
+        before->hide();
+    window_ = window;
+    if (on)
+        enter();
+    else if (window_)
+        window_->show();
 }
 
 void FullScreen::leave()
@@ -158,8 +179,8 @@ void FullScreen::leave()
         return;
     // The keypad goes back into the window's column before the window is
     // shown again, so that it shows at its size at once.
-    if (window_ && keypad_.shows(false, stage_->beside() != nullptr))
-        window_->showKeypad(true);
+    if (Form1* form = game(); form && keypad_.shows(false, stage_->beside() != nullptr))
+        form->showKeypad(true);
     stage_->leave();
 }
 

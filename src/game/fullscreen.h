@@ -28,9 +28,9 @@ namespace game {
 class FullScreen : public QObject {
     Q_OBJECT
 public:
-    // `window` is the main window; the switch listens for F11 in all the
-    // game's windows. `keypad` says when the keypad shows.
-    explicit FullScreen(Form1* window, KeypadRule keypad = {});
+    // `window` is the window shown first; the switch listens for F11 in all
+    // the game's windows. `keypad` says when the main window's keypad shows.
+    explicit FullScreen(QWidget* window, KeypadRule keypad = {});
     ~FullScreen() override;
 
     // Full screen on the screen the window stands on.
@@ -38,6 +38,10 @@ public:
     void leave();
     void toggle();
     bool isOn() const;
+    // Hands the switch over to `window`, which takes the place of the one
+    // shown now: full screen when that was, as an ordinary window
+    // otherwise. The one shown before is hidden.
+    void switchTo(QWidget* window);
 
     // For the benchmark: switches `times` times, a third of a second apart,
     // each switch followed by a full redraw of what is then shown, prints
@@ -48,7 +52,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPointer<Form1> window_;
+    // The main window when it is the one shown, for its keypad.
+    Form1* game() const;
+
+    QPointer<QWidget> window_;
     KeypadRule keypad_;
     std::unique_ptr<vb::Stage> stage_;
 };

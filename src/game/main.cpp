@@ -7,14 +7,23 @@
 #include <QWindow>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <future>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "assets/animals.h"
 #include "assets/catalogue.h"
 #include "game/commandline.h"
 #include "game/form1.h"
 #include "game/fullscreen.h"
+#include "children/commands.h"
+#include "children/whoisplaying.h"
+#include "history/family.h"
 #include "history/csvexport.h"
 #include "history/progresswindow.h"
 #include "history/store.h"
@@ -38,6 +47,11 @@ int answerCommandLine(const game::CommandLine& line)
     case game::CommandLine::Action::Play:
     case game::CommandLine::Action::Progress:
     case game::CommandLine::Action::ExportHistory:
+    case game::CommandLine::Action::ListChildren:
+    case game::CommandLine::Action::AddChild:
+    case game::CommandLine::Action::RenameChild:
+    case game::CommandLine::Action::RemoveChild:
+    case game::CommandLine::Action::SetPicture:
         return -1;
     case game::CommandLine::Action::ShowHelp:
         std::fputs(game::helpText().c_str(), stdout);
@@ -67,14 +81,34 @@ void applyZoom(double zoom)
     qputenv("QT_SCALE_FACTOR", QByteArray::number(factor, 'g', 12));
 }
 
-// pellaro --export-history DIR: the play history as two CSV files, without
-// a window. The history is only read.
-int exportHistory(const QString& folder)
+// The children's command that `action` is, if any.
+std::optional<children::Command> childrenCommand(game::CommandLine::Action action)
+{
+    using A = game::CommandLine::Action;
+    switch (action) {
+    case A::ListChildren: return children::Command::List;
+    case A::AddChild: return children::Command::Add;
+    case A::RenameChild: return children::Command::Rename;
+    case A::RemoveChild: return children::Command::Remove;
+    case A::SetPicture: return children::Command::SetPicture;
+    default: return std::nullopt;
+    }
+}
+
+// pellaro --export-history DIR [--child NAME]: the play history (of one
+// child) as two CSV files, without a window. The history is only read.
+int exportHistory(const QString& folder, const QString& childName)
 {
     if (!QDir(folder).exists()) {
         std::fprintf(stderr, "pellaro: there is no folder '%s' to export the play history into\n",
                      qPrintable(folder));
         return 1;
+    }
+    const history::Family family = history::readFamily(history::Store::defaultPath());
+    const history::Child* child = childName.isEmpty() ? nullptr : family.find(childName);
+    if (!childName.isEmpty() && !child) {
+        std::fprintf(stderr, "pellaro: %s\n", qPrintable(children::unknownChildText(childName, family)));
+        return 2;
     }
     history::Store store;
     if (!store.open()) {
@@ -82,9 +116,13 @@ int exportHistory(const QString& folder)
                      qPrintable(store.path()), qPrintable(store.problemText()));
         return 1;
     }
-    const std::vector<history::Game> games = store.loadAll();
+    std::vector<history::Game> games = store.loadAll();
+    if (child)
+        games.erase(std::remove_if(games.begin(), games.end(),
+                                   [child](const history::Game& g) { return g.childId != child->id; }),
+                    games.end());
     QString error;
-    if (!history::exportCsv(games, folder, &error)) {
+    if (!history::exportCsv(games, family, folder, &error)) {
         std::fprintf(stderr, "pellaro: %s\n", qPrintable(error));
         return 1;
     }
@@ -107,7 +145,12 @@ int main(int argc, char** argv)
         return exitCode;
     if (line.action == game::CommandLine::Action::ExportHistory) {
         QCoreApplication app(argc, argv);
-        return exportHistory(QString::fromStdString(line.exportFolder));
+        return exportHistory(QString::fromStdString(line.exportFolder), QString::fromLocal8Bit(line.child));
+    }
+    if (const auto command = childrenCommand(line.action)) {
+        QCoreApplication app(argc, argv);
+        return children::runCommand(*command, history::Store::defaultPath(), QString::fromLocal8Bit(line.child),
+                                    QString::fromLocal8Bit(line.newName), QString::fromLocal8Bit(line.picture));
     }
     applyZoom(line.zoom);
 
@@ -132,27 +175,78 @@ int main(int argc, char** argv)
         || line.action == game::CommandLine::Action::Progress)
         return history::showProgressWindow();
 
+    // Who is playing, when the family has added children: read from the
+    // history on a thread of its own while the main window is built.
+    // The children's pictures are drawn there too, for a plain window.
+    const double ratio = app.devicePixelRatio();
+    std::future<history::Family> familyRead = std::async(std::launch::async, [ratio] {
+        history::Family family = history::readFamily(history::Store::defaultPath());
+        if (!family.children.empty()) {
+            const int pixels = static_cast<int>(
+                std::lround(children::WhoIsPlaying::pictureSize(static_cast<int>(family.children.size())) * ratio));
+            for (const history::Child& c : family.children)
+                assets::animalPicture(c.animal, pixels);
+            assets::animalPicture(assets::kVisitorPicture, pixels);
+        }
+        return family;
+    });
+
     int result = 0;
     {
         Form1 form;
         platform::startupMark("main window made");
         form.Form_Load();
         platform::startupMark("main window loaded");
-        platform::markFirstFrame(&form);
-        // The on-screen keypad: asked for, refused, or by itself full screen
-        // on a touch screen.
+        const history::Family family = familyRead.get();
+        platform::startupMark("family read");
+        const QString asked = QString::fromLocal8Bit(options.child.empty() ? line.child : options.child);
+        if (!asked.isEmpty()) {
+            const history::Child* child = family.find(asked);
+            if (!child) {
+                std::fprintf(stderr, "pellaro: %s\n", qPrintable(children::unknownChildText(asked, family)));
+                return 2;
+            }
+            form.setChild(*child);
+        }
+        // With children and no child named, the first window asks who plays
+        // and then gives way to the game.
+        std::unique_ptr<children::WhoIsPlaying> picker;
+        if (!family.children.empty() && asked.isEmpty()) {
+            std::vector<children::WhoIsPlaying::Child> players;
+            for (const history::Child& c : family.children)
+                players.push_back({c.name, c.animal});
+            picker = std::make_unique<children::WhoIsPlaying>(players);
+        }
+        QWidget* first = picker ? static_cast<QWidget*>(picker.get()) : &form;
+        platform::markFirstFrame(first);
+        // The on-screen keypad: asked for, refused, the family's setting, or
+        // by itself full screen on a touch screen.
         game::KeypadRule keypad;
         keypad.asked = options.keypad == game::CommandLine::Keypad::Shown;
         keypad.refused = options.keypad == game::CommandLine::Keypad::Hidden;
+        keypad.keypadAlways = family.keypadAlways;
         keypad.touchScreen = game::hasTouchScreen();
+        form.showKeypad(keypad.shows(false, false));
         // F11 switches between full screen and the window at any time.
-        game::FullScreen fullScreen(&form, keypad);
-        if (options.fullScreen || line.fullScreen) {
-            fullScreen.enter();
-        } else {
-            form.showKeypad(keypad.shows(false, false));
-            form.show();
+        game::FullScreen fullScreen(first, keypad);
+        if (picker) {
+            QObject::connect(picker.get(), &children::WhoIsPlaying::chosen, &form,
+                             [&form, &fullScreen, &family](int index) {
+                                 if (index >= 0)
+                                     form.setChild(family.children[static_cast<std::size_t>(index)]);
+                                 // Once the key or click that chose is handled:
+                                 // the stage it came through may go.
+                                 QTimer::singleShot(0, &form, [&form, &fullScreen] { fullScreen.switchTo(&form); });
+                             });
+            platform::onEndRequest(picker.get(), [&form] {
+                form.closeAllWindows();
+                QApplication::quit();
+            });
         }
+        if (options.fullScreen || line.fullScreen)
+            fullScreen.enter();
+        else
+            first->show();
         platform::startupMark("shown");
         // What the first frame does not need comes once it is on its way.
         QTimer::singleShot(0, &form, [] { platform::preloadSound(); });

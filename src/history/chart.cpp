@@ -1,9 +1,5 @@
 #include "history/chart.h"
 
-#include "assets/palette.h"
-#include "platform/songfont.h"
-
-#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -13,11 +9,14 @@
 #include <cstdint>
 #include <unordered_set>
 
+#include "assets/palette.h"
+#include "history/figures.h"
+#include "platform/songfont.h"
+
 namespace history {
 
 namespace {
 
-constexpr double kPad = 10;      // inside the card's edge
 constexpr double kLabelGap = 12;  // at least this between two x labels
 
 QString dayLabel(const QDate& d)
@@ -27,66 +26,81 @@ QString dayLabel(const QDate& d)
 
 }  // namespace
 
+// ---------------------------------------------------------------- card
 
-Chart::Chart(QWidget* parent) : QWidget(parent)
+Card::Card(const QString& title, const QString& note, QWidget* parent)
+    : QWidget(parent), titleFont_(vb::songFont(15, true)), smallFont_(vb::songFont(12)), titleMetrics_(titleFont_),
+      smallMetrics_(smallFont_), title_(title), note_(note)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void Chart::setTitle(const QString& title, const QString& note)
+double Card::top() const
 {
-    title_ = title;
-    note_ = note;
-    update();
+    // A gap under the note, so that what follows is not read as part of it.
+    return kPad - 2 + titleMetrics_.height() + 2 + (note_.isEmpty() ? 0 : smallMetrics_.height() + 6);
 }
 
-void Chart::setUnit(const QString& unit)
+void Card::paintEvent(QPaintEvent*)
 {
-    unit_ = unit;
-    update();
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintCard(p);
 }
 
-void Chart::setEmptyText(const QString& text)
+void Card::paintCard(QPainter& p) const
 {
-    emptyText_ = text;
-    update();
+    p.setPen(QPen(assets::kCardBorder, 1));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    const double width = this->width() - 2 * kPad;
+    const double y = kPad - 2;
+    p.setFont(titleFont_);
+    p.setPen(assets::kTitleText);
+    p.drawText(QRectF(kPad, y, width, titleMetrics_.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               titleMetrics_.elidedText(title_, Qt::ElideRight, width));
+    p.setFont(smallFont_);
+    p.setPen(assets::kText);
+    p.drawText(QRectF(kPad, y + titleMetrics_.height() + 2, width, smallMetrics_.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, smallMetrics_.elidedText(note_, Qt::ElideRight, width));
 }
 
+// ---------------------------------------------------------------- chart
+
+// Where the values go: the plot's rectangle (the grid lines' extent), the
+// part of it that holds the x range, and the ranges shown.
+struct Chart::Plot {
+    QRectF rect;
+    QRectF inner;
+    double x0 = 0, x1 = 1, yMin = 0, yMax = 1;
+
+    double x(double value) const { return inner.left() + (value - x0) / (x1 - x0) * inner.width(); }
+    double y(double value) const { return rect.bottom() - (value - yMin) / (yMax - yMin) * rect.height(); }
+    double slot() const { return inner.width() / (x1 - x0); }  // one day or one category
+};
+
+Chart::Chart(const QString& title, const QString& note, const QString& unit, QWidget* parent)
+    : Card(title, note, parent), unit_(unit)
+{
+}
+
+// The axis changes only with the series, which setSeries() draws.
 void Chart::setDays(const QDate& first, const QDate& last)
 {
     first_ = first;
     last_ = last < first ? first : last;
     categories_.clear();
-    update();
 }
 
 void Chart::setCategories(const QStringList& names)
 {
     categories_ = names;
     first_ = last_ = QDate();
-    update();
-}
-
-void Chart::setYRange(double min, double max)
-{
-    fixedY_ = max > min;
-    yMin_ = min;
-    yMax_ = max;
-    update();
 }
 
 void Chart::setSeries(std::vector<Series> series)
 {
     series_ = std::move(series);
     update();
-}
-
-int Chart::pointCount() const
-{
-    int n = 0;
-    for (const Series& s : series_)
-        n += static_cast<int>(s.points.size());
-    return n;
 }
 
 double Chart::xOf(const QDate& day)
@@ -96,8 +110,7 @@ double Chart::xOf(const QDate& day)
 
 double Chart::xOf(const QDateTime& moment)
 {
-    const QDateTime local = moment.toLocalTime();
-    return xOf(local.date()) + local.time().msecsSinceStartOfDay() / 86400000.0;
+    return xOf(moment.date()) + moment.time().msecsSinceStartOfDay() / 86400000.0;
 }
 
 std::vector<double> Chart::niceTicks(double min, double max, int count)
@@ -109,9 +122,7 @@ std::vector<double> Chart::niceTicks(double min, double max, int count)
     const double f = raw / magnitude;
     const double step = (f <= 1 ? 1 : f <= 2 ? 2 : f <= 5 ? 5 : 10) * magnitude;
     const long long first = static_cast<long long>(std::floor(min / step + 1e-9));
-    long long last = static_cast<long long>(std::ceil(max / step - 1e-9));
-    if (last <= first)
-        last = first + 1;
+    const long long last = std::max(first + 1, static_cast<long long>(std::ceil(max / step - 1e-9)));
     std::vector<double> ticks;
     for (long long i = first; i <= last; ++i)
         ticks.push_back(i == 0 ? 0.0 : static_cast<double>(i) * step);
@@ -121,377 +132,296 @@ std::vector<double> Chart::niceTicks(double min, double max, int count)
 std::vector<Chart::Tick> Chart::dateTicks(const QDate& first, const QDate& last, double width,
                                           const QFontMetricsF& metrics)
 {
-    enum class Unit { Day, Week, Month, Year };
-    struct Step {
-        Unit unit;
-        int n;
-    };
-    static const Step kSteps[] = {
-        {Unit::Day, 1},   {Unit::Day, 2},   {Unit::Day, 3},    {Unit::Week, 1},  {Unit::Week, 2},
-        {Unit::Week, 4},  {Unit::Month, 1}, {Unit::Month, 2},  {Unit::Month, 3}, {Unit::Month, 6},
-        {Unit::Year, 1},  {Unit::Year, 2},  {Unit::Year, 5},   {Unit::Year, 10}, {Unit::Year, 50},
-    };
     if (!first.isValid() || !last.isValid() || last < first || width <= 0)
         return {};
-    const qint64 days = first.daysTo(last) + 1;
-    const double x0 = xOf(first);
-    const double pxPerDay = width / static_cast<double>(days);
-
-    std::vector<Tick> ticks;
-    for (const Step& step : kSteps) {
-        ticks.clear();
-        switch (step.unit) {
-        case Unit::Day:
-            if (days > 40)
-                continue;
+    const double pxPerDay = width / static_cast<double>(first.daysTo(last) + 1);
+    // Days, weeks, months and years, in ever longer steps: the first whose
+    // labels keep clear of each other.
+    static const std::pair<char, int> kSteps[] = {{'d', 1}, {'d', 2}, {'d', 3},  {'w', 1},  {'w', 2},
+                                                  {'w', 4}, {'m', 1}, {'m', 2},  {'m', 3},  {'m', 6},
+                                                  {'y', 1}, {'y', 2}, {'y', 5}, {'y', 10}, {'y', 50}};
+    for (const auto& [unit, n] : kSteps) {
+        std::vector<Tick> ticks;
+        if (unit == 'd' && first.daysTo(last) < 40) {
             // Counted back from the last day, so that today is always named.
-            for (QDate d = last; d >= first; d = d.addDays(-step.n))
-                ticks.push_back({xOf(d) + 0.5, dayLabel(d)});
-            std::reverse(ticks.begin(), ticks.end());
-            break;
-        case Unit::Week: {
-            QDate d = first.addDays((8 - first.dayOfWeek()) % 7);  // the first Monday
-            for (int i = 0; d <= last; d = d.addDays(7), ++i) {
-                if (i % step.n == 0)
+            for (QDate d = last; d >= first; d = d.addDays(-n))
+                ticks.insert(ticks.begin(), {xOf(d) + 0.5, dayLabel(d)});
+        } else if (unit == 'w') {
+            int i = 0;
+            for (QDate d = mondayOf(first.addDays(6)); d <= last; d = d.addDays(7), ++i) {
+                if (i % n == 0)
                     ticks.push_back({xOf(d), dayLabel(d)});
             }
-            break;
-        }
-        case Unit::Month: {
-            QDate d(first.year(), first.month(), 1);
-            if (d < first)
-                d = d.addMonths(1);
-            for (; d <= last; d = d.addMonths(1)) {
-                if ((d.month() - 1) % step.n != 0)
+        } else if (unit == 'm' || unit == 'y') {
+            const bool months = unit == 'm';
+            QDate d(first.year(), months ? first.month() : 1, 1);
+            for (d = d < first ? (months ? d.addMonths(1) : d.addYears(1)) : d; d <= last;
+                 d = months ? d.addMonths(1) : d.addYears(1)) {
+                if (months ? (d.month() - 1) % n != 0 : d.year() % n != 0)
                     continue;
-                const bool withYear = ticks.empty() || d.month() == 1;
-                ticks.push_back({xOf(d), withYear ? QStringLiteral("%1年%2月").arg(d.year()).arg(d.month())
-                                                  : QStringLiteral("%1月").arg(d.month())});
+                const QString year = QStringLiteral("%1年").arg(d.year());
+                const QString month = QStringLiteral("%1月").arg(d.month());
+                ticks.push_back({xOf(d), !months ? year : ticks.empty() || d.month() == 1 ? year + month : month});
             }
-            break;
         }
-        case Unit::Year: {
-            QDate d(first.year(), 1, 1);
-            if (d < first)
-                d = d.addYears(1);
-            for (; d <= last; d = d.addYears(1)) {
-                if (d.year() % step.n == 0)
-                    ticks.push_back({xOf(d), QStringLiteral("%1年").arg(d.year())});
-            }
-            break;
-        }
-        }
-        // Fits when each label keeps clear of the next one.
-        bool fits = true;
+        bool fits = !ticks.empty();
         for (std::size_t i = 1; i < ticks.size() && fits; ++i) {
-            const double apart = (ticks[i].x - ticks[i - 1].x) * pxPerDay;
-            const double needed = (metrics.horizontalAdvance(ticks[i].label) +
-                                   metrics.horizontalAdvance(ticks[i - 1].label)) / 2 + kLabelGap;
-            fits = apart >= needed;
+            fits = (ticks[i].x - ticks[i - 1].x) * pxPerDay >=
+                   (metrics.horizontalAdvance(ticks[i].label) + metrics.horizontalAdvance(ticks[i - 1].label)) / 2 +
+                       kLabelGap;
         }
-        if (fits && !ticks.empty())
+        if (fits)
             return ticks;
     }
     // Not even one label a year fits: the first day alone.
-    return {{x0 + 0.5, dayLabel(first)}};
-}
-
-QSize Chart::sizeHint() const
-{
-    return QSize(320, 210);
-}
-
-QSize Chart::minimumSizeHint() const
-{
-    return QSize(220, 150);
+    return {{xOf(first) + 0.5, dayLabel(first)}};
 }
 
 void Chart::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::TextAntialiasing);
-
-    // The card.
-    p.setPen(QPen(assets::kCardBorder, 1));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    const QRectF area = QRectF(rect()).adjusted(kPad, kPad - 2, -kPad, -kPad + 2);
-    double top = area.top();
-
-    // The title, with the legend on its right when there is room.
-    const QFont titleFont = vb::songFont(15, true);
-    const QFontMetricsF titleMetrics(titleFont);
-    const QFont smallFont = vb::songFont(12);
-    const QFontMetricsF smallMetrics(smallFont);
-
-    struct LegendItem {
-        const Series* series;
-        double width;
-    };
-    std::vector<LegendItem> legend;
-    double legendWidth = 0;
-    for (const Series& s : series_) {
-        if (s.name.isEmpty())
-            continue;
-        const double w = 14 + 4 + smallMetrics.horizontalAdvance(s.name);
-        legend.push_back({&s, w});
-        legendWidth += w + (legendWidth > 0 ? 12 : 0);
-    }
-    auto drawLegend = [&](double right, double centreY) {
-        double x = right - legendWidth;
-        p.setFont(smallFont);
-        for (const LegendItem& item : legend) {
-            const QColor c = item.series->color;
-            switch (item.series->style) {
-            case Style::Points:
-                p.setPen(QPen(c.darker(130), 1));
-                p.setBrush(c);
-                p.drawEllipse(QPointF(x + 7, centreY), 3.5, 3.5);
-                break;
-            case Style::Line:
-                p.setPen(QPen(c, 2.2, Qt::SolidLine, Qt::RoundCap));
-                p.drawLine(QPointF(x + 1, centreY), QPointF(x + 13, centreY));
-                break;
-            case Style::Bars:
-                p.setPen(Qt::NoPen);
-                p.setBrush(c);
-                p.drawRoundedRect(QRectF(x + 2, centreY - 5, 10, 10), 1.5, 1.5);
-                break;
-            }
-            p.setPen(assets::kText);
-            p.drawText(QRectF(x + 18, centreY - smallMetrics.height() / 2, item.width, smallMetrics.height()),
-                       Qt::AlignLeft | Qt::AlignVCenter, item.series->name);
-            x += item.width + 12;
-        }
-    };
-
-    const double titleWidth = titleMetrics.horizontalAdvance(title_);
-    const bool legendBesideTitle = titleWidth + 16 + legendWidth <= area.width();
-    p.setFont(titleFont);
-    p.setPen(assets::kTitleText);
-    p.drawText(QRectF(area.left(), top, area.width(), titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               titleMetrics.elidedText(title_, Qt::ElideRight, area.width()));
-    const bool hasData = pointCount() > 0;
-    if (hasData && !legend.empty() && legendBesideTitle)
-        drawLegend(area.right(), top + titleMetrics.height() / 2);
-    top += titleMetrics.height() + 2;
-    if (!note_.isEmpty()) {
-        p.setFont(smallFont);
-        p.setPen(assets::kText);
-        p.drawText(QRectF(area.left(), top, area.width(), smallMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                   smallMetrics.elidedText(note_, Qt::ElideRight, area.width()));
-        top += smallMetrics.height() + 6;  // a gap, so the unit below is not read as part of the note
-    }
-    if (hasData && !legend.empty() && !legendBesideTitle) {
-        drawLegend(area.right(), top + smallMetrics.height() / 2);
-        top += smallMetrics.height() + 2;
-    }
-
-    if (!hasData) {
+    paintCard(p);
+    if (std::all_of(series_.begin(), series_.end(), [](const Series& s) { return s.points.empty(); })) {
         p.setFont(vb::songFont(14));
         p.setPen(assets::kText);
-        p.drawText(QRectF(area.left(), top, area.width(), area.bottom() - top),
+        p.drawText(QRectF(kPad, top(), width() - 2 * kPad, height() - kPad + 2 - top()),
                    Qt::AlignCenter | Qt::TextWordWrap, emptyText_);
         return;
     }
-
-    // The y range and its ticks.
-    p.setFont(smallFont);
-    const double lineHeight = smallMetrics.height();
-    const double plotTop = top + lineHeight + lineHeight / 2;
-    const double plotBottom = area.bottom() - lineHeight - 5;
-    const int wantedTicks = std::max(2, static_cast<int>((plotBottom - plotTop) / 34));
-    double yMin = yMin_;
-    double yMax = yMax_;
-    if (!fixedY_) {
-        yMin = 0;
-        yMax = 0;
-        for (const Series& s : series_) {
-            for (const QPointF& pt : s.points)
-                yMax = std::max(yMax, pt.y());
-        }
-        if (yMax <= 0)
-            yMax = 1;
+    const Plot plot = paintAxes(p, paintLegend(p));
+    // Bars first, then lines and points in their given order, so that a
+    // line given after its dots (a trend) lies on top of them.
+    p.setClipRect(plot.rect.adjusted(-5, -5, 5, 1));
+    paintBars(p, plot);
+    for (const Series& s : series_) {
+        if (s.style == Style::Line || s.style == Style::LinePoints)
+            paintLine(p, plot, s);
+        if (s.style == Style::Points || s.style == Style::LinePoints)
+            paintPoints(p, plot, s);
     }
-    const std::vector<double> yTicks = niceTicks(yMin, yMax, wantedTicks);
+}
+
+// The named series beside the title when there is room, else on a line of
+// their own under the note; where the axes may begin.
+double Chart::paintLegend(QPainter& p) const
+{
+    double total = -12;  // each item: its swatch, its name and a gap
+    for (const Series& s : series_)
+        total += s.name.isEmpty() ? 0 : 18 + smallMetrics_.horizontalAdvance(s.name) + 12;
+    if (total < 0)
+        return top();
+    const bool beside = titleMetrics_.horizontalAdvance(title_) + 16 + total <= width() - 2 * kPad;
+    const double line = smallMetrics_.height();
+    const double y = beside ? kPad - 2 + titleMetrics_.height() / 2 : top() + line / 2;
+    double x = width() - kPad - total;
+    p.setFont(smallFont_);
+    for (const Series& s : series_) {
+        if (s.name.isEmpty())
+            continue;
+        if (s.style == Style::Points) {
+            p.setPen(QPen(s.color.darker(130), 1));
+            p.setBrush(s.color);
+            p.drawEllipse(QPointF(x + 7, y), 3.5, 3.5);
+        } else if (s.style == Style::Bars) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(s.color);
+            p.drawRoundedRect(QRectF(x + 2, y - 5, 10, 10), 1.5, 1.5);
+        } else {
+            p.setPen(QPen(s.color, 2.2, Qt::SolidLine, Qt::RoundCap));
+            p.drawLine(QPointF(x + 1, y), QPointF(x + 13, y));
+        }
+        const double w = 18 + smallMetrics_.horizontalAdvance(s.name);
+        p.setPen(assets::kText);
+        p.drawText(QRectF(x + 18, y - line / 2, w, line), Qt::AlignLeft | Qt::AlignVCenter, s.name);
+        x += w + 12;
+    }
+    return beside ? top() : top() + line + 2;
+}
+
+// The y range with its grid lines, labels and unit, and the x axis's ticks
+// and labels, kept inside the card.
+Chart::Plot Chart::paintAxes(QPainter& p, double top) const
+{
+    const double line = smallMetrics_.height();
+    const QRectF area = QRectF(rect()).adjusted(kPad, kPad - 2, -kPad, -kPad + 2);
+    const double plotTop = top + line * 1.5;
+    const double plotBottom = area.bottom() - line - 5;
+    Plot plot;
+    plot.yMin = fixedY_ ? yMin_ : 0;
+    plot.yMax = fixedY_ ? yMax_ : 0;
+    for (const Series& s : series_) {
+        for (const QPointF& pt : s.points)
+            plot.yMax = fixedY_ ? plot.yMax : std::max(plot.yMax, pt.y());
+    }
+    if (plot.yMax <= plot.yMin)
+        plot.yMax = 1;
+    const std::vector<double> yTicks =
+        niceTicks(plot.yMin, plot.yMax, std::max(2, static_cast<int>((plotBottom - plotTop) / 34)));
     if (!fixedY_) {
-        yMin = yTicks.front();
-        yMax = yTicks.back();
+        plot.yMin = yTicks.front();
+        plot.yMax = yTicks.back();
     }
     const double step = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
     const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : 2;
-    double labelWidth = smallMetrics.horizontalAdvance(unit_);
-    std::vector<QString> yLabels;
+    QStringList yLabels;
+    double labelWidth = smallMetrics_.horizontalAdvance(unit_);
     for (double v : yTicks) {
-        yLabels.push_back(QString::number(v, 'f', decimals));
-        labelWidth = std::max(labelWidth, smallMetrics.horizontalAdvance(yLabels.back()));
+        yLabels << QString::number(v, 'f', decimals);
+        labelWidth = std::max(labelWidth, smallMetrics_.horizontalAdvance(yLabels.back()));
     }
-    const QRectF plot(area.left() + labelWidth + 6, plotTop, area.width() - labelWidth - 10,
-                      plotBottom - plotTop);
-    auto mapY = [&](double v) { return plot.bottom() - (v - yMin) / (yMax - yMin) * plot.height(); };
-
-    // The x range: whole days, or one slot per category.
+    plot.rect = QRectF(area.left() + labelWidth + 6, plotTop, area.width() - labelWidth - 10, plotBottom - plotTop);
+    plot.inner = plot.rect.adjusted(4, 0, -4, 0);
     const bool byCategory = !categories_.isEmpty();
-    const double x0 = byCategory ? -0.5 : xOf(first_);
-    const double x1 = byCategory ? categories_.size() - 0.5 : xOf(last_) + 1;
-    const QRectF inner = plot.adjusted(4, 0, -4, 0);
-    auto mapX = [&](double x) { return inner.left() + (x - x0) / (x1 - x0) * inner.width(); };
-    const double slot = inner.width() / (x1 - x0);
+    plot.x0 = byCategory ? -0.5 : xOf(first_);
+    plot.x1 = byCategory ? categories_.size() - 0.5 : xOf(last_) + 1;
 
-    // Grid lines and y labels.
+    p.setFont(smallFont_);
     p.setPen(assets::kText);
     // The unit stands over the numbers of its axis, apart from the note.
-    p.drawText(QRectF(area.left(), top - 2, labelWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter, unit_);
+    p.drawText(QRectF(area.left(), top - 2, labelWidth, line), Qt::AlignRight | Qt::AlignVCenter, unit_);
     for (std::size_t i = 0; i < yTicks.size(); ++i) {
-        const double y = mapY(yTicks[i]);
+        const double y = plot.y(yTicks[i]);
         p.setPen(QPen(i == 0 ? assets::kAxisLine : assets::kGridLine, 1));
-        p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        p.drawLine(QPointF(plot.rect.left(), y), QPointF(plot.rect.right(), y));
         p.setPen(assets::kText);
-        p.drawText(QRectF(area.left(), y - lineHeight / 2, labelWidth, lineHeight), Qt::AlignRight | Qt::AlignVCenter,
-                   yLabels[i]);
+        p.drawText(QRectF(area.left(), y - line / 2, labelWidth, line), Qt::AlignRight | Qt::AlignVCenter,
+                   yLabels[static_cast<int>(i)]);
     }
 
-    // X ticks and labels, kept inside the card.
     std::vector<Tick> xTicks;
     if (byCategory) {
+        // Every other one from the first, or the first and then every
+        // fifth, tenth, ... counted from 1: as often as the names fit.
         double widest = 0;
         for (const QString& name : categories_)
-            widest = std::max(widest, smallMetrics.horizontalAdvance(name));
+            widest = std::max(widest, smallMetrics_.horizontalAdvance(name));
         int every = 1;
         for (int n : {1, 2, 5, 10, 20, 50}) {
             every = n;
-            if (slot * n >= widest + 6)
+            if (plot.slot() * n >= widest + 6)
                 break;
         }
         for (int i = 0; i < categories_.size(); ++i) {
-            // Every other one from the first, or the first and then every
-            // fifth, tenth, ... counted from 1.
             if (every == 2 ? i % 2 == 0 : i == 0 || (i + 1) % every == 0)
                 xTicks.push_back({static_cast<double>(i), categories_.at(i)});
         }
     } else {
-        xTicks = dateTicks(first_, last_, inner.width(), smallMetrics);
+        xTicks = dateTicks(first_, last_, plot.inner.width(), smallMetrics_);
     }
     for (const Tick& t : xTicks) {
-        const double x = mapX(t.x);
+        const double x = plot.x(t.x);
         p.setPen(QPen(assets::kAxisLine, 1));
-        p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
-        const double w = smallMetrics.horizontalAdvance(t.label) + 2;
-        const double left = std::clamp(x - w / 2, area.left(), area.right() - w);
+        p.drawLine(QPointF(x, plot.rect.bottom()), QPointF(x, plot.rect.bottom() + 4));
+        const double w = smallMetrics_.horizontalAdvance(t.label) + 2;
         p.setPen(assets::kText);
-        p.drawText(QRectF(left, plot.bottom() + 5, w, lineHeight), Qt::AlignCenter, t.label);
+        p.drawText(QRectF(std::clamp(x - w / 2, area.left(), area.right() - w), plot.rect.bottom() + 5, w, line),
+                   Qt::AlignCenter, t.label);
     }
+    return plot;
+}
 
-    // The series: bars first, then lines and points in their given order,
-    // so a line given after its dots (a trend) lies on top of them.
-    p.save();
-    p.setClipRect(plot.adjusted(-5, -5, 5, 1));
-    int barSeries = 0;
-    for (const Series& s : series_)
-        barSeries += s.style == Style::Bars;
-    const double groupWidth = std::min(slot * 0.8, barSeries * 16.0);
-    const double barWidth = barSeries > 0 ? std::max(1.0, groupWidth / barSeries) : 0;
-    const double barGap = barWidth > 4 ? 1 : 0;
-    int barIndex = 0;
+// The bar series side by side in each slot.
+void Chart::paintBars(QPainter& p, const Plot& plot) const
+{
+    const auto count =
+        std::count_if(series_.begin(), series_.end(), [](const Series& s) { return s.style == Style::Bars; });
+    if (count == 0)
+        return;
+    const double group = std::min(plot.slot() * 0.8, count * 16.0);
+    const double bar = std::max(1.0, group / count);
+    const double gap = bar > 4 ? 1 : 0;
+    p.setPen(Qt::NoPen);
+    int index = 0;
     for (const Series& s : series_) {
         if (s.style != Style::Bars)
             continue;
-        p.setPen(Qt::NoPen);
         p.setBrush(s.color);
         for (const QPointF& pt : s.points) {
-            const double left = mapX(pt.x()) - groupWidth / 2 + barIndex * barWidth;
-            const double y = mapY(std::clamp(pt.y(), yMin, yMax));
-            p.drawRect(QRectF(left + barGap / 2, y, barWidth - barGap, plot.bottom() - y));
+            const double y = plot.y(std::clamp(pt.y(), plot.yMin, plot.yMax));
+            const double left = plot.x(pt.x()) - group / 2 + index * bar + gap / 2;
+            p.drawRect(QRectF(left, y, bar - gap, plot.rect.bottom() - y));
         }
-        ++barIndex;
+        ++index;
     }
-    auto drawPoints = [&](const Series& s) {
-        // Many dots are drawn smaller and see-through, so the course shows.
-        const std::size_t n = s.points.size();
-        const double radius = n > 400 ? 1.8 : n > 80 ? 2.5 : 3.5;
-        QColor fill = s.color;
-        if (n > 80)
-            fill.setAlpha(170);
-        if (n > 400) {
-            // So many dots are stamped from one dot drawn once, each put on
-            // whole device pixels, instead of filling thousands of circles.
-            const double ratio = devicePixelRatioF();
-            const int side = static_cast<int>(std::ceil((2 * radius + 2) * ratio));
-            QImage dot(side, side, QImage::Format_ARGB32_Premultiplied);
-            dot.fill(Qt::transparent);
-            {
-                QPainter d(&dot);
-                d.setRenderHint(QPainter::Antialiasing);
-                d.setPen(Qt::NoPen);
-                d.setBrush(fill);
-                d.drawEllipse(QPointF(side / 2.0, side / 2.0), radius * ratio, radius * ratio);
-            }
-            dot.setDevicePixelRatio(ratio);
-            // A dot on a place already stamped would add nothing to see.
-            const double half = side / 2.0;
-            std::unordered_set<std::uint64_t> stamped;
-            for (const QPointF& pt : s.points) {
-                const auto x = static_cast<std::int32_t>(std::lround(mapX(pt.x()) * ratio - half));
-                const auto y = static_cast<std::int32_t>(std::lround(mapY(pt.y()) * ratio - half));
-                if (!stamped.insert(static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32 |
-                                    static_cast<std::uint32_t>(y))
-                         .second)
-                    continue;
-                p.drawImage(QPointF(x / ratio, y / ratio), dot);
-            }
-            return;
+}
+
+void Chart::paintLine(QPainter& p, const Plot& plot, const Series& s) const
+{
+    const std::vector<QPointF>& pts = s.points;
+    if (pts.size() < 2)
+        return;
+    const auto at = [&](std::size_t i) { return QPointF(plot.x(pts[i].x()), plot.y(pts[i].y())); };
+    QPainterPath path(at(0));
+    // Years of games put many points in each column of device pixels. Such
+    // a column keeps its first, lowest, highest and last point, in their
+    // order: the line looks the same, and stroking thousands of tiny
+    // round-joined segments would slow the window down.
+    const double columnWidth = 1.0 / devicePixelRatioF();
+    const auto column = [&](std::size_t i) { return std::floor(plot.x(pts[i].x()) / columnWidth); };
+    for (std::size_t i = 1; i < pts.size();) {
+        std::size_t end = i + 1;
+        while (end < pts.size() && column(end) == column(i))
+            ++end;
+        if (end - i <= 4) {
+            for (; i < end; ++i)
+                path.lineTo(at(i));
+            continue;
         }
+        std::size_t low = i, high = i;
+        for (std::size_t j = i; j < end; ++j) {
+            low = pts[j].y() < pts[low].y() ? j : low;
+            high = pts[j].y() > pts[high].y() ? j : high;
+        }
+        const std::size_t kept[4] = {i, std::min(low, high), std::max(low, high), end - 1};
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (k == 0 || kept[k] != kept[k - 1])
+                path.lineTo(at(kept[k]));
+        }
+        i = end;
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(s.color, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(path);
+}
+
+void Chart::paintPoints(QPainter& p, const Plot& plot, const Series& s) const
+{
+    // Many dots are drawn smaller and see-through, so the course shows.
+    const std::size_t n = s.points.size();
+    const double radius = n > 400 ? 1.8 : n > 80 ? 2.5 : 3.5;
+    QColor fill = s.color;
+    if (n > 80)
+        fill.setAlpha(170);
+    if (n <= 400) {
         p.setBrush(fill);
         p.setPen(QPen(s.color.darker(125), 0.8));
         for (const QPointF& pt : s.points)
-            p.drawEllipse(QPointF(mapX(pt.x()), mapY(pt.y())), radius, radius);
-    };
-    for (const Series& s : series_) {
-        if (s.style == Style::Points) {
-            drawPoints(s);
-            continue;
-        }
-        if (s.style != Style::Line || s.points.size() < 2)
-            continue;
-        QPainterPath path;
-        path.moveTo(mapX(s.points.front().x()), mapY(s.points.front().y()));
-        // Years of games put many points in each column of device pixels.
-        // Such a column keeps its first, lowest, highest and last point, in
-        // their order: the line looks the same, and stroking thousands of
-        // tiny round-joined segments would slow the window down.
-        const double columnWidth = 1.0 / devicePixelRatioF();
-        std::size_t i = 1;
-        while (i < s.points.size()) {
-            const double column = std::floor(mapX(s.points[i].x()) / columnWidth);
-            std::size_t end = i + 1;
-            while (end < s.points.size() && std::floor(mapX(s.points[end].x()) / columnWidth) == column)
-                ++end;
-            if (end - i <= 4) {
-                for (; i < end; ++i)
-                    path.lineTo(mapX(s.points[i].x()), mapY(s.points[i].y()));
-                continue;
-            }
-            std::size_t low = i, high = i;
-            for (std::size_t j = i; j < end; ++j) {
-                if (s.points[j].y() < s.points[low].y())
-                    low = j;
-                if (s.points[j].y() > s.points[high].y())
-                    high = j;
-            }
-            std::size_t kept[4] = {i, std::min(low, high), std::max(low, high), end - 1};
-            for (std::size_t k = 0; k < 4; ++k) {
-                if (k > 0 && kept[k] == kept[k - 1])
-                    continue;
-                path.lineTo(mapX(s.points[kept[k]].x()), mapY(s.points[kept[k]].y()));
-            }
-            i = end;
-        }
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(s.color, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPath(path);
+            p.drawEllipse(QPointF(plot.x(pt.x()), plot.y(pt.y())), radius, radius);
+        return;
     }
-    p.restore();
+    // So many dots are stamped from one dot drawn once, each put on whole
+    // device pixels, instead of filling thousands of circles; a dot on a
+    // place already stamped would add nothing to see.
+    const double ratio = devicePixelRatioF();
+    const int side = static_cast<int>(std::ceil((2 * radius + 2) * ratio));
+    QImage dot(side, side, QImage::Format_ARGB32_Premultiplied);
+    dot.fill(Qt::transparent);
+    {
+        QPainter d(&dot);
+        d.setRenderHint(QPainter::Antialiasing);
+        d.setPen(Qt::NoPen);
+        d.setBrush(fill);
+        d.drawEllipse(QPointF(side / 2.0, side / 2.0), radius * ratio, radius * ratio);
+    }
+    dot.setDevicePixelRatio(ratio);
+    std::unordered_set<std::uint64_t> stamped;
+    for (const QPointF& pt : s.points) {
+        const auto x = static_cast<std::int32_t>(std::lround(plot.x(pt.x()) * ratio - side / 2.0));
+        const auto y = static_cast<std::int32_t>(std::lround(plot.y(pt.y()) * ratio - side / 2.0));
+        if (stamped.insert(std::uint64_t(std::uint32_t(x)) << 32 | std::uint32_t(y)).second)
+            p.drawImage(QPointF(x / ratio, y / ratio), dot);
+    }
 }
 
 }  // namespace history

@@ -1,14 +1,12 @@
-// A small chart of the parents' window, drawn with QPainter in logical
-// coordinates (so it is sharp at any device pixel ratio): a title and a
-// note, a y axis with round ticks and a unit, an x axis of dates or of
-// named categories, and series of points, lines or bars. With no data it
-// shows a short text instead of empty axes.
+// The cards of the parents' window, drawn with QPainter in logical
+// coordinates, so that they are sharp at any device pixel ratio.
 #pragma once
 
 #include <QColor>
 #include <QDate>
 #include <QDateTime>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -16,57 +14,75 @@
 
 #include <vector>
 
-class QFontMetricsF;
+class QPainter;
 
 namespace history {
 
-class Chart : public QWidget {
+// A white card with a rounded border, a title and a note under it: every
+// block of the parents' window. What a card holds begins at top().
+class Card : public QWidget {
+    Q_OBJECT
+public:
+    explicit Card(const QString& title, const QString& note = QString(), QWidget* parent = nullptr);
+    double top() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void paintCard(QPainter& p) const;
+
+    static constexpr double kPad = 10;  // inside the card's edge
+    const QFont titleFont_;
+    const QFont smallFont_;  // the note, and the axes and legends of charts
+    const QFontMetricsF titleMetrics_;
+    const QFontMetricsF smallMetrics_;
+    const QString title_;
+    const QString note_;
+};
+
+// A small chart on a card: a y axis with round ticks and a unit, an x axis
+// of dates or of named categories, and series of points, lines or bars.
+// With no data it shows a short text instead of empty axes.
+class Chart : public Card {
     Q_OBJECT
 public:
     enum class Style {
-        Points,  // a dot per value
-        Line,    // the values joined by a smooth-looking line
-        Bars,    // a bar per value; several bar series stand side by side
+        Points,      // a dot per value
+        Line,        // the values joined by a line
+        LinePoints,  // both: a line, and a dot on it per value
+        Bars,        // a bar per value; several bar series stand side by side
     };
     struct Series {
         QString name;  // in the legend; unnamed series are not listed
         Style style = Style::Points;
         QColor color;
-        // x: a day number (xOf) on a date axis, a category's index on a
-        // category axis; y: the value.
+        // x: a day number (xOf) or a category's index; y: the value.
         std::vector<QPointF> points;
     };
-    // A mark on the x axis.
-    struct Tick {
+    struct Tick {  // a mark on the x axis
         double x = 0;
         QString label;
     };
 
-    explicit Chart(QWidget* parent = nullptr);
+    // `unit` is written above the y axis: "分", "秒", "%".
+    Chart(const QString& title, const QString& note, const QString& unit, QWidget* parent = nullptr);
 
-    void setTitle(const QString& title, const QString& note = QString());
-    // Written above the y axis: "分", "秒", "%".
-    void setUnit(const QString& unit);
     // Shown instead of the axes when no series holds a value.
-    void setEmptyText(const QString& text);
-    // A date axis from the start of `first` to the end of `last`.
+    void setEmptyText(const QString& text) { emptyText_ = text; }
+    // A date axis from the start of `first` to the end of `last`, or a
+    // category axis: one slot per name, x = 0, 1, ...
     void setDays(const QDate& first, const QDate& last);
-    // A category axis: one slot per name, x = 0, 1, ...
     void setCategories(const QStringList& names);
     // A fixed y range; without one the axis runs from 0 to a round value
     // above the largest.
-    void setYRange(double min, double max);
+    void setYRange(double min, double max) { yMin_ = min; yMax_ = max; fixedY_ = max > min; }
     void setSeries(std::vector<Series> series);
 
     int seriesCount() const { return static_cast<int>(series_.size()); }
     const Series& series(int index) const { return series_.at(static_cast<std::size_t>(index)); }
-    // All values of all series.
-    int pointCount() const;
-    QString title() const { return title_; }
-    QString emptyText() const { return emptyText_; }
+    QDate firstDay() const { return first_; }  // of a date axis
 
-    // The x of a day's start, and of a moment (its local day plus the part
-    // of it gone by).
+    // The x of a day's start, and of a moment: the day and time of day its
+    // own offset shows (the offset a game was recorded with).
     static double xOf(const QDate& day);
     static double xOf(const QDateTime& moment);
 
@@ -79,16 +95,21 @@ public:
     static std::vector<Tick> dateTicks(const QDate& first, const QDate& last, double width,
                                        const QFontMetricsF& metrics);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return QSize(320, 210); }
+    QSize minimumSizeHint() const override { return QSize(220, 150); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QString title_;
-    QString note_;
-    QString unit_;
+    struct Plot;
+    double paintLegend(QPainter& p) const;
+    Plot paintAxes(QPainter& p, double top) const;
+    void paintBars(QPainter& p, const Plot& plot) const;
+    void paintLine(QPainter& p, const Plot& plot, const Series& s) const;
+    void paintPoints(QPainter& p, const Plot& plot, const Series& s) const;
+
+    const QString unit_;
     QString emptyText_;
     QDate first_;
     QDate last_;

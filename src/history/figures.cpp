@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <set>
-#include <utility>
 
 namespace history {
 
 namespace {
-
-// The day a game counts on: its start's date in the offset it was recorded
-// with. Invalid when the start is.
-QDate dayOf(const Game& g) { return g.started.isValid() ? g.started.date() : QDate(); }
-
-double seconds(const Delivery& d) { return d.answerTicks / 100.0; }
 
 // The median of `v` (reordered); 0 when empty, the mean of the middle two
 // for an even count.
@@ -22,49 +16,26 @@ double median(std::vector<double>& v)
 {
     if (v.empty())
         return 0;
-    const std::size_t mid = v.size() / 2;
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid), v.end());
-    const double upper = v[mid];
-    if (v.size() % 2 == 1)
-        return upper;
-    const double lower = *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(mid));
-    return (lower + upper) / 2;
+    const auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return v.size() % 2 == 1 ? *mid : (*std::max_element(v.begin(), mid) + *mid) / 2;
 }
 
 // Whether adding the load to the sign's total carries into the tens: the
 // units of both make ten or more (7 + 5, 17 + 15; never for 10 or 20).
 bool crossesTen(const Delivery& d)
 {
-    const int priorUnits = ((d.priorTotal % 10) + 10) % 10;
-    return priorUnits + d.amount % 10 >= 10;
+    return ((d.priorTotal % 10) + 10) % 10 + d.amount % 10 >= 10;
 }
 
 // A real load with goods on it (not digits typed while the lamb walked).
-bool isSum(const Delivery& d) { return !d.whileWalking && d.amount >= 1; }
-
-// The groups sentences can name, by amount.
-struct Band {
-    int from;
-    int to;
-    const char* label;
-};
-const Band kBands[] = {
-    {1, 3, "1、2、3"}, {4, 5, "4、5"}, {6, 7, "6、7"}, {8, 9, "8、9"},
-    {10, 19, "10 到 19"}, {20, 29, "20 到 29"},
-};
-constexpr int kBandCount = static_cast<int>(sizeof kBands / sizeof kBands[0]);
-
-// The group of a real load: band index * 2 + crosses; -1 outside every band.
-int groupOf(const Delivery& d)
+bool isSum(const Delivery& d)
 {
-    for (int b = 0; b < kBandCount; ++b) {
-        if (d.amount >= kBands[b].from && d.amount <= kBands[b].to)
-            return b * 2 + (crossesTen(d) ? 1 : 0);
-    }
-    return -1;
+    return !d.whileWalking && d.amount >= 1;
 }
 
-// What a set of loads came to.
+// What a set of loads came to: how many, the wrong entries made on them and
+// the seconds of each right answer.
 struct Tally {
     int loads = 0;
     int wrong = 0;
@@ -75,7 +46,7 @@ struct Tally {
         ++loads;
         wrong += static_cast<int>(d.wrongEntries.size());
         if (d.answered())
-            rightSeconds.push_back(seconds(d));
+            rightSeconds.push_back(d.answerTicks / 100.0);
     }
     void add(const Tally& t)
     {
@@ -84,121 +55,135 @@ struct Tally {
         rightSeconds.insert(rightSeconds.end(), t.rightSeconds.begin(), t.rightSeconds.end());
     }
     double wrongShare() const { return loads > 0 ? double(wrong) / loads : 0; }
+    SumTally figures() { return {loads, static_cast<int>(rightSeconds.size()), wrong, median(rightSeconds)}; }
 };
 
+// Per day: the tallies of the real loads (not the digits typed while the
+// lamb walked) and of every load.
+std::map<QDate, std::pair<Tally, Tally>> tallyDays(const std::vector<const Game*>& games)
+{
+    std::map<QDate, std::pair<Tally, Tally>> days;
+    for (const Game* g : games) {
+        const QDate day = dayOf(*g);
+        for (const Delivery& d : g->deliveries) {
+            if (!day.isValid())
+                break;
+            auto& [sums, every] = days[day];
+            if (!d.whileWalking)
+                sums.add(d);
+            every.add(d);
+        }
+    }
+    return days;
+}
+
+// The groups sentences can name, by amount; each crossing a ten or not.
+struct Band {
+    int from;
+    int to;
+    const char* label;
+};
+const Band kBands[] = {
+    {1, 3, "1、2、3"}, {4, 5, "4、5"}, {6, 7, "6、7"}, {8, 9, "8、9"}, {10, 19, "10 到 19"}, {20, 29, "20 到 29"},
+};
+constexpr int kGroups = 2 * static_cast<int>(std::size(kBands));
+
+// The real loads by group (band index * 2 + 1 when crossing a ten), and
+// those of amounts no band holds.
 struct Groups {
-    Tally group[kBandCount * 2];
-    Tally outside;  // real loads of amounts no band holds
+    Tally group[kGroups];
+    Tally outside;
 };
 
 Groups tallyGroups(const std::vector<const Game*>& games)
 {
-    Groups g;
+    Groups groups;
     for (const Game* game : games) {
         for (const Delivery& d : game->deliveries) {
-            if (!isSum(d))
-                continue;
-            const int k = groupOf(d);
-            (k >= 0 ? g.group[k] : g.outside).add(d);
+            const auto band = std::find_if(std::begin(kBands), std::end(kBands),
+                                           [&d](const Band& b) { return d.amount >= b.from && d.amount <= b.to; });
+            if (isSum(d))
+                (band == std::end(kBands) ? groups.outside
+                                          : groups.group[2 * (band - std::begin(kBands)) + (crossesTen(d) ? 1 : 0)])
+                    .add(d);
         }
     }
-    return g;
+    return groups;
 }
 
-QString groupName(int k)
-{
-    const bool crosses = k % 2 == 1;
-    return QString::fromUtf8(crosses ? "进位加 " : "不进位加 ") + QString::fromUtf8(kBands[k / 2].label);
-}
-
-// Every group with enough loads, hardest first; `order` (when given)
-// receives each one's group index, in the same order.
-std::vector<HardSum> rankGroups(const Groups& groups, std::vector<int>* order)
+// Every group with enough loads, hardest first, each with its index.
+std::vector<std::pair<HardSum, int>> rankGroups(Groups groups)
 {
     Tally all = groups.outside;
     for (const Tally& t : groups.group)
         all.add(t);
     const double overallMedian = median(all.rightSeconds);
-    const double overallShare = all.wrongShare();
-
     std::vector<std::pair<HardSum, int>> ranked;
-    for (int k = 0; k < kBandCount * 2; ++k) {
-        Tally t = groups.group[k];
+    for (int k = 0; k < kGroups; ++k) {
+        Tally& t = groups.group[k];
         if (t.loads < kHardSumMinLoads)
             continue;
         HardSum h;
-        h.name = groupName(k);
-        h.fromAmount = kBands[k / 2].from;
-        h.toAmount = kBands[k / 2].to;
-        h.crossesTen = k % 2 == 1;
-        h.loads = t.loads;
-        h.answered = static_cast<int>(t.rightSeconds.size());
-        h.wrong = t.wrong;
-        h.medianSeconds = median(t.rightSeconds);
+        static_cast<SumTally&>(h) = t.figures();
+        h.name = QString::fromUtf8(k % 2 == 1 ? "进位加 " : "不进位加 ") + QString::fromUtf8(kBands[k / 2].label);
         h.wrongShare = t.wrongShare();
         const double slowness = h.answered > 0 && overallMedian > 0 ? h.medianSeconds / overallMedian : 1.0;
-        h.hardness = slowness + 2 * (h.wrongShare - overallShare);
+        h.hardness = slowness + 2 * (h.wrongShare - all.wrongShare());
         ranked.emplace_back(h, k);
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-        return a.first.hardness > b.first.hardness;
-    });
-    std::vector<HardSum> out;
-    for (auto& r : ranked) {
-        out.push_back(r.first);
-        if (order)
-            order->push_back(r.second);
-    }
-    return out;
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first.hardness > b.first.hardness; });
+    return ranked;
 }
 
-QString oneDecimal(double x) { return QString::number(x, 'f', 1); }
+QString oneDecimal(double x)
+{
+    return QString::number(x, 'f', 1);
+}
 
 }  // namespace
+
+QDate dayOf(const Game& game)
+{
+    return game.started.isValid() ? game.started.date() : QDate();
+}
+
+QDate mondayOf(const QDate& day)
+{
+    return day.addDays(1 - day.dayOfWeek());
+}
+
+QDate firstDayOf(Period period, const QDate& today)
+{
+    return period == Period::Week ? today.addDays(-6) : period == Period::Month ? today.addDays(-29) : QDate();
+}
 
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
                                      const QDate& today)
 {
-    QDate first;
-    if (period == Period::Week)
-        first = today.addDays(-6);
-    else if (period == Period::Month)
-        first = today.addDays(-29);
-
+    const QDate first = firstDayOf(period, today);
     std::vector<const Game*> out;
     for (const Game& g : games) {
-        if (g.level != level)
-            continue;
-        if (period != Period::All) {
-            const QDate day = dayOf(g);
-            if (!day.isValid() || !first.isValid() || day < first || day > today)
-                continue;
-        }
-        out.push_back(&g);
+        const QDate day = dayOf(g);
+        if (g.level == level &&
+            (period == Period::All || (day.isValid() && first.isValid() && day >= first && day <= today)))
+            out.push_back(&g);
     }
-    // Invalid starts first, then by the instant each game started.
-    std::stable_sort(out.begin(), out.end(), [](const Game* a, const Game* b) {
-        if (a->started.isValid() != b->started.isValid())
-            return !a->started.isValid();
-        return a->started.isValid() && a->started.toMSecsSinceEpoch() < b->started.toMSecsSinceEpoch();
-    });
     return out;
 }
 
 std::vector<ScorePoint> scorePoints(const std::vector<const Game*>& games)
 {
     const int n = static_cast<int>(games.size());
-    std::vector<ScorePoint> out(static_cast<std::size_t>(n));
+    std::vector<ScorePoint> out;
+    for (const Game* g : games)
+        out.push_back({g->started, static_cast<double>(g->score), 0});
     if (n == 0)
         return out;
-    double lowest = games[0]->score;
-    double highest = lowest;
-    for (int i = 0; i < n; ++i) {
-        out[i].started = games[i]->started;
-        out[i].score = games[i]->score;
-        lowest = std::min(lowest, out[i].score);
-        highest = std::max(highest, out[i].score);
-    }
+    const auto [lowest, highest] = std::minmax_element(
+        out.begin(), out.end(), [](const ScorePoint& a, const ScorePoint& b) { return a.score < b.score; });
+    const double low = lowest->score;
+    const double high = highest->score;
 
     // Bell-curve weights by distance in games, cut off at four widths where
     // they no longer matter.
@@ -212,72 +197,40 @@ std::vector<ScorePoint> scorePoints(const std::vector<const Game*>& games)
         // A straight line fitted by weighted least squares around game i,
         // read at game i.
         double s0 = 0, s1 = 0, s2 = 0, t0 = 0, t1 = 0;
-        const int lo = std::max(0, i - reach);
-        const int hi = std::min(n - 1, i + reach);
-        for (int j = lo; j <= hi; ++j) {
+        for (int j = std::max(0, i - reach); j <= std::min(n - 1, i + reach); ++j) {
             const double d = j - i;
             const double w = weight[static_cast<std::size_t>(std::abs(j - i))];
-            const double y = out[j].score;
             s0 += w;
             s1 += w * d;
             s2 += w * d * d;
-            t0 += w * y;
-            t1 += w * d * y;
+            t0 += w * out[j].score;
+            t1 += w * d * out[j].score;
         }
         const double det = s0 * s2 - s1 * s1;
-        double trend = det > 1e-9 * s0 * s0 ? (s2 * t0 - s1 * t1) / det : t0 / s0;
-        out[i].trend = std::clamp(trend, lowest, highest);
+        out[i].trend = std::clamp(det > 1e-9 * s0 * s0 ? (s2 * t0 - s1 * t1) / det : t0 / s0, low, high);
     }
     return out;
 }
 
 std::vector<DayValue> medianSecondsPerDay(const std::vector<const Game*>& games)
 {
-    std::map<QDate, std::vector<double>> perDay;
-    for (const Game* g : games) {
-        const QDate day = dayOf(*g);
-        if (!day.isValid())
-            continue;
-        for (const Delivery& d : g->deliveries) {
-            if (!d.whileWalking && d.answered())
-                perDay[day].push_back(seconds(d));
-        }
-    }
     std::vector<DayValue> out;
-    for (auto& [day, values] : perDay) {
-        DayValue v;
-        v.day = day;
-        v.count = static_cast<int>(values.size());
-        v.value = median(values);
-        out.push_back(v);
+    for (auto& [day, tallies] : tallyDays(games)) {
+        std::vector<double>& seconds = tallies.first.rightSeconds;
+        if (!seconds.empty())
+            out.push_back({day, median(seconds), static_cast<int>(seconds.size())});
     }
     return out;
 }
 
 std::vector<DayValue> accuracyPerDay(const std::vector<const Game*>& games)
 {
-    std::map<QDate, std::pair<int, int>> perDay;  // right answers, wrong entries
-    for (const Game* g : games) {
-        const QDate day = dayOf(*g);
-        if (!day.isValid())
-            continue;
-        for (const Delivery& d : g->deliveries) {
-            auto& [right, wrong] = perDay[day];
-            if (d.answered())
-                ++right;
-            wrong += static_cast<int>(d.wrongEntries.size());
-        }
-    }
     std::vector<DayValue> out;
-    for (const auto& [day, counts] : perDay) {
-        const int given = counts.first + counts.second;
-        if (given == 0)
-            continue;
-        DayValue v;
-        v.day = day;
-        v.count = given;
-        v.value = double(counts.first) / given;
-        out.push_back(v);
+    for (const auto& [day, tallies] : tallyDays(games)) {
+        const int right = static_cast<int>(tallies.second.rightSeconds.size());
+        const int given = right + tallies.second.wrong;
+        if (given > 0)
+            out.push_back({day, double(right) / given, given});
     }
     return out;
 }
@@ -312,22 +265,17 @@ std::vector<SumKind> sumKinds(const std::vector<const Game*>& games)
         }
     }
     std::vector<SumKind> out;
-    for (auto& [key, t] : kinds) {
-        SumKind k;
-        k.amount = key.first;
-        k.crossesTen = key.second;
-        k.loads = t.loads;
-        k.answered = static_cast<int>(t.rightSeconds.size());
-        k.wrong = t.wrong;
-        k.medianSeconds = median(t.rightSeconds);
-        out.push_back(k);
-    }
+    for (auto& [key, t] : kinds)
+        out.push_back({t.figures(), key.first, key.second});
     return out;
 }
 
 std::vector<HardSum> hardSums(const std::vector<const Game*>& games)
 {
-    return rankGroups(tallyGroups(games), nullptr);
+    std::vector<HardSum> out;
+    for (const auto& ranked : rankGroups(tallyGroups(games)))
+        out.push_back(ranked.first);
+    return out;
 }
 
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
@@ -339,14 +287,13 @@ std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
     if (answered < static_cast<std::size_t>(kSentenceMinAnswers))
         return {};
 
-    std::vector<int> order;
-    const std::vector<HardSum> ranked = rankGroups(groups, &order);
     std::vector<QString> out;
-    for (std::size_t r = 0; r < ranked.size() && out.size() < 3; ++r) {
-        const HardSum& h = ranked[r];
+    for (const auto& [h, group] : rankGroups(groups)) {
+        if (out.size() == 3)
+            break;
         Tally others = groups.outside;
-        for (int k = 0; k < kBandCount * 2; ++k) {
-            if (k != order[r])
+        for (int k = 0; k < kGroups; ++k) {
+            if (k != group)
                 others.add(groups.group[k]);
         }
         const double othersMedian = median(others.rightSeconds);
@@ -360,17 +307,13 @@ std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
         const QString othersErrors = others.wrong == 0
                                          ? QString::fromUtf8("其他题目都没有错")
                                          : QString::fromUtf8("其他题目 %1 次").arg(oneDecimal(othersShare * 10));
-        if (slow && wrong) {
-            out.push_back(h.name + QString::fromUtf8(" 又慢又容易出错：") + speed + QString::fromUtf8("（") +
-                          othersSpeed + QString::fromUtf8("），") + errors + QString::fromUtf8("（") +
-                          othersErrors + QString::fromUtf8("）。"));
-        } else if (slow) {
-            out.push_back(h.name + QString::fromUtf8(" 还比较慢：") + speed + QString::fromUtf8("，") +
-                          othersSpeed + QString::fromUtf8("。"));
-        } else if (wrong) {
-            out.push_back(h.name + QString::fromUtf8(" 容易出错：") + errors + QString::fromUtf8("，") +
-                          othersErrors + QString::fromUtf8("。"));
-        }
+        if (slow && wrong)
+            out.push_back(QString::fromUtf8("%1 又慢又容易出错：%2（%3），%4（%5）。")
+                              .arg(h.name, speed, othersSpeed, errors, othersErrors));
+        else if (slow)
+            out.push_back(QString::fromUtf8("%1 还比较慢：%2，%3。").arg(h.name, speed, othersSpeed));
+        else if (wrong)
+            out.push_back(QString::fromUtf8("%1 容易出错：%2，%3。").arg(h.name, errors, othersErrors));
     }
     return out;
 }
@@ -384,16 +327,13 @@ Summary summary(const std::vector<const Game*>& selected, const std::vector<Game
         s.minutes += std::max<std::int64_t>(0, g->durationMs) / 60000.0;
         s.bestScore = s.games == 1 ? g->score : std::max(s.bestScore, g->score);
     }
-    if (today.isValid()) {
-        const QDate monday = today.addDays(1 - today.dayOfWeek());
-        std::set<QDate> days;
-        for (const Game& g : all) {
-            const QDate day = dayOf(g);
-            if (day.isValid() && day >= monday && day <= today)
-                days.insert(day);
-        }
-        s.daysThisWeek = static_cast<int>(days.size());
+    std::set<QDate> days;
+    for (const Game& g : all) {
+        const QDate day = dayOf(g);
+        if (today.isValid() && day.isValid() && day >= mondayOf(today) && day <= today)
+            days.insert(day);
     }
+    s.daysThisWeek = static_cast<int>(days.size());
     return s;
 }
 

@@ -1,6 +1,6 @@
 // The numbers the parents' window shows, worked out from the stored games:
-// plain values for a chosen level and period, no widgets and no files, so
-// each figure can be checked on its own.
+// plain functions over a list of games for a chosen level and period, no
+// widgets and no files, so that each figure can be checked on its own.
 #pragma once
 
 #include <QDate>
@@ -20,11 +20,19 @@ enum class Period {
     All,    // every game kept
 };
 
-// The games of `level` (0 or 1) that started within `period` counted back
-// from `today`, oldest first. A game's day is the date of `started` in the
-// offset it was recorded with: the day on the family's clock when it was
-// played. Week and Month leave out games without a valid start and games
-// dated after `today` (a clock set wrong); All keeps every game of the level.
+// The day a game counts on, in every view: the date of its start in the
+// offset it was recorded with, the day on the family's clock when it was
+// played. Invalid when the start is.
+QDate dayOf(const Game& game);
+// The Monday of the week `day` is in.
+QDate mondayOf(const QDate& day);
+// The first day of `period` counted back from `today`; invalid for All.
+QDate firstDayOf(Period period, const QDate& today);
+
+// The games of `level` (0 or 1) whose day is within `period` counted back
+// from `today`, in the order given (Store::loadAll's: oldest first). Week
+// and Month leave out games without a valid start and games dated after
+// `today` (a clock set wrong); All keeps every game of the level.
 std::vector<const Game*> selectGames(const std::vector<Game>& games, int level, Period period,
                                      const QDate& today);
 
@@ -34,26 +42,22 @@ struct ScorePoint {
     double score = 0;
     double trend = 0;  // the smoothed score at this game
 };
-// Scores in order, each with a trend that follows the general course and
-// not each game's ups and downs: a weighted average of the neighbouring
-// games, nearer ones counting more. The weights fall off as a bell curve
-// over the game index whose width grows with the number of games
-// (max(3, n / 10) games); the average is fitted as a local straight line,
-// so that the trend at the newest games is not pulled back toward older
-// ones. One game's trend is its score; a constant series' trend is the
-// constant; the trend never leaves the range of the scores.
+// Scores in order, each with a trend that follows the general course, not
+// each game's ups and downs: a local straight line fitted to the
+// neighbouring games, weighted by a bell curve over the game index
+// max(3, n / 10) games wide, so that the newest games are not pulled back
+// toward older ones. The trend never leaves the range of the scores.
 std::vector<ScorePoint> scorePoints(const std::vector<const Game*>& games);
 
-// One value for one day, for the speed and accuracy plots.
-struct DayValue {
+struct DayValue {  // one value for one day, for the speed and accuracy plots
     QDate day;
     double value = 0;
     int count = 0;  // how many answers the value rests on
 };
-// The median time from arrival to the right answer, in seconds (answer
-// clock ticks / 100), per day that had right answers. Only real loads: a 0
-// typed while the lamb walked is judged right but is no sum. The median of
-// an even count is the mean of the middle two.
+// The median time to the right answer in seconds (answer clock ticks /
+// 100), per day that had right answers, of real loads only (a 0 typed while
+// the lamb walked is judged right but is no sum); of an even count, the
+// mean of the middle two.
 std::vector<DayValue> medianSecondsPerDay(const std::vector<const Game*>& games);
 // Right answers out of all answers given (right ones and wrong entries,
 // digits typed while the lamb walked included), 0 to 1, per day that had
@@ -73,17 +77,20 @@ struct CalendarDay {
 std::vector<CalendarDay> calendarDays(const std::vector<Game>& games, const QDate& from,
                                       const QDate& to);
 
+// What the loads of one kind of sums came to. Only real loads count (not
+// the digits typed while walking).
+struct SumTally {
+    int loads = 0;
+    int answered = 0;          // answered right
+    int wrong = 0;             // wrong entries made on them
+    double medianSeconds = 0;  // of the right answers; 0 when none
+};
 // Sums grouped as a teacher thinks of them: the amount on the scale, and
 // whether adding it to the sign's total crosses a ten (7 + 5: the units
-// 7 + 5 make 10 or more) or not (3 + 5). Only real loads count (not the
-// digits typed while walking).
-struct SumKind {
-    int amount = 0;          // the goods on the scale: 1 to 29
+// 7 + 5 make 10 or more) or not (3 + 5).
+struct SumKind : SumTally {
+    int amount = 0;  // the goods on the scale: 1 to 29
     bool crossesTen = false;
-    int loads = 0;           // loads of this kind
-    int answered = 0;        // answered right
-    int wrong = 0;           // wrong entries made on them
-    double medianSeconds = 0;  // of the right answers; 0 when none
 };
 // Every kind that came up, by amount and then not crossing before crossing.
 std::vector<SumKind> sumKinds(const std::vector<const Game*>& games);
@@ -91,16 +98,9 @@ std::vector<SumKind> sumKinds(const std::vector<const Game*>& games);
 // The hard kinds, coarser, as a sentence can name them: amounts 1-3, 4-5,
 // 6-7, 8-9, 10-19 and 20-29 (the last two only at level 1), each crossing
 // a ten ("进位") or not ("不进位").
-struct HardSum {
+struct HardSum : SumTally {
     QString name;            // "进位加 8、9", "不进位加 10 到 19", ...: how a teacher names it
-    int fromAmount = 0;      // the amounts of the group, inclusive
-    int toAmount = 0;
-    bool crossesTen = false;
-    int loads = 0;
-    int answered = 0;          // loads answered right
-    int wrong = 0;             // wrong entries made on them
-    double medianSeconds = 0;  // of the right answers; 0 when none
-    double wrongShare = 0;     // wrong entries per load
+    double wrongShare = 0;   // wrong entries per load
     // For ordering: the group's median over the median of all right
     // answers (1 when either has none), plus twice how much its wrong share
     // exceeds the share over all loads. 1 is typical; more is harder.
@@ -120,8 +120,7 @@ std::vector<HardSum> hardSums(const std::vector<const Game*>& games);
 inline constexpr int kSentenceMinAnswers = 20;
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games);
 
-// The summary line's figures.
-struct Summary {
+struct Summary {  // the summary line's figures
     int games = 0;
     double minutes = 0;
     int bestScore = 0;

@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
-#include <QFontMetricsF>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -14,19 +12,15 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "assets/palette.h"
-#include "history/chart.h"
 #include "history/csvexport.h"
 #include "history/store.h"
-#include "platform/firstpaint.h"
 #include "platform/songfont.h"
 
 namespace history {
@@ -36,27 +30,43 @@ namespace {
 // The minutes a day where each shade of green ends: a game lasts a few
 // minutes, and a quarter of an hour a day is a good deal of practice.
 constexpr double kShadeLimits[4] = {3, 6, 10, 20};
-
 constexpr int kCalendarWeeks = 26;
-constexpr double kCardPad = 10;
-
 const char* const kWeekdays[] = {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"};
-
-QString levelName(int level)
-{
-    return level == 0 ? QStringLiteral("第一关") : QStringLiteral("第二关");
-}
 
 QString minutesText(double minutes)
 {
-    if (minutes < 1)
-        return QStringLiteral("不到 1 分钟");
-    return QStringLiteral("%1 分钟").arg(std::lround(minutes));
+    return minutes < 1 ? QStringLiteral("不到 1 分钟") : QStringLiteral("%1 分钟").arg(std::lround(minutes));
+}
+
+// A label named for the style sheet, in the game's font; a `wrapped` one
+// breaks its lines to the width it is given.
+QLabel* label(const QString& text, const char* name, int pixelSize, QWidget* parent, bool bold = false,
+              bool wrapped = false)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setFont(vb::songFont(pixelSize, bold));
+    l->setWordWrap(wrapped);
+    return l;
+}
+
+// A box layout of `parent` (a widget, or a layout it is added to).
+template <class Box, class Parent>
+Box* box(Parent* parent, int spacing, const QMargins& margins = QMargins())
+{
+    auto* layout = new Box;
+    if constexpr (std::is_base_of_v<QLayout, Parent>)
+        parent->addLayout(layout);
+    else
+        parent->setLayout(layout);
+    layout->setContentsMargins(margins);
+    layout->setSpacing(spacing);
+    return layout;
 }
 
 const char* const kStyle = R"(
 QFrame#header { background: #8ecff5; border-bottom: 4px solid #7ec722; }
-QLabel#title { color: #5e3a17; }
+QLabel#title, QLabel#summary { color: #5e3a17; }
 QLabel#chooserName { color: #4a3a2c; }
 QPushButton#choice { background: #ffffff; color: #4a3a2c; border: 1px solid #8fc45a;
                      border-radius: 13px; padding: 4px 12px; min-height: 18px; }
@@ -66,14 +76,10 @@ QPushButton#export { background: #c4863f; color: #ffffff; border: 1px solid #8b5
                      border-radius: 5px; padding: 6px 16px; }
 QPushButton#export:hover { background: #d0944f; }
 QPushButton#export:pressed { background: #a96f2f; }
-QPushButton#export:disabled { background: #e3d3bf; border-color: #c9b49a; }
 QLabel#problem { background: #fff6c4; color: #6b3f17; border: 1px solid #e5b300;
                  border-radius: 5px; padding: 8px 12px; }
-QLabel#summary { color: #5e3a17; }
 QLabel#empty { background: #ffffff; color: #5e3a17; border: 1px solid #d3e3ec; border-radius: 6px;
                padding: 24px; }
-QFrame#card { background: #ffffff; border: 1px solid #d3e3ec; border-radius: 6px; }
-QLabel#cardTitle { color: #5e3a17; }
 QLabel#note, QLabel#storage { color: #6b5f55; }
 QScrollArea, QWidget#page { background: #f3f9fc; }
 )";
@@ -82,50 +88,27 @@ QScrollArea, QWidget#page { background: #f3f9fc; }
 
 // ------------------------------------------------------------------ calendar
 
-CalendarView::CalendarView(const std::vector<CalendarDay>& days, const QDate& today, int weeks, QWidget* parent)
-    : QWidget(parent), days_(days), today_(today), weeks_(std::max(1, weeks))
+CalendarView::CalendarView(const std::vector<Game>& games, const QDate& today, int weeks, QWidget* parent)
+    : Card(QStringLiteral("练习日历"), QStringLiteral("最近半年，每格一天，两关都算；颜色越深，玩得越久"), parent),
+      today_(today), first_(mondayOf(today).addDays(-7 * (std::max(1, weeks) - 1))), weeks_(std::max(1, weeks)),
+      days_(calendarDays(games, first_, today)),
+      weekdayWidth_(smallMetrics_.horizontalAdvance(QStringLiteral("周一")) + 6),
+      origin_(kPad + weekdayWidth_, top() + smallMetrics_.height() + 2)
 {
-    std::sort(days_.begin(), days_.end(), [](const CalendarDay& a, const CalendarDay& b) { return a.day < b.day; });
-    first_ = today_.addDays(1 - today_.dayOfWeek()).addDays(-7 * (weeks_ - 1));
     setMouseTracking(true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 int CalendarView::shadeOf(double minutes)
 {
-    if (minutes <= 0)
-        return 0;
-    for (int shade = 1; shade < 5; ++shade) {
-        if (minutes < kShadeLimits[shade - 1])
-            return shade;
-    }
-    return 5;
+    const auto* end = std::upper_bound(std::begin(kShadeLimits), std::end(kShadeLimits), minutes);
+    return minutes <= 0 ? 0 : 1 + static_cast<int>(end - std::begin(kShadeLimits));
 }
 
-namespace {
-
-struct CalendarFonts {
-    QFont title = vb::songFont(15, true);
-    QFont small = vb::songFont(12);
-    QFontMetricsF titleMetrics{title};
-    QFontMetricsF smallMetrics{small};
-    double headerHeight() const { return kCardPad - 2 + titleMetrics.height() + 2 + smallMetrics.height() + 6; }
-    double weekdayWidth() const { return smallMetrics.horizontalAdvance(QStringLiteral("周一")) + 6; }
-};
-
-}  // namespace
-
-double CalendarView::pitch() const
+void CalendarView::resizeEvent(QResizeEvent*)
 {
-    const CalendarFonts f;
-    const double room = width() - 2 * kCardPad - f.weekdayWidth();
-    return std::clamp(std::floor(room / weeks_), 12.0, 20.0);
-}
-
-QPointF CalendarView::gridOrigin() const
-{
-    const CalendarFonts f;
-    return QPointF(kCardPad + f.weekdayWidth(), f.headerHeight() + f.smallMetrics.height() + 2);
+    // The squares grow with the width, within bounds.
+    pitch_ = std::clamp(std::floor((width() - 2 * kPad - weekdayWidth_) / weeks_), 12.0, 20.0);
 }
 
 QRectF CalendarView::cellRect(const QDate& day) const
@@ -133,35 +116,25 @@ QRectF CalendarView::cellRect(const QDate& day) const
     if (!day.isValid() || day < first_ || day > today_)
         return QRectF();
     const qint64 offset = first_.daysTo(day);
-    const double step = pitch();
-    const QPointF origin = gridOrigin();
-    return QRectF(origin.x() + static_cast<double>(offset / 7) * step, origin.y() + static_cast<double>(offset % 7) * step,
-                  step - 3, step - 3);
+    return QRectF(origin_.x() + static_cast<double>(offset / 7) * pitch_,
+                  origin_.y() + static_cast<double>(offset % 7) * pitch_, pitch_ - 3, pitch_ - 3);
 }
 
 QDate CalendarView::dayAt(const QPointF& pos) const
 {
-    const double step = pitch();
-    const QPointF origin = gridOrigin();
-    const double cx = (pos.x() - origin.x()) / step;
-    const double cy = (pos.y() - origin.y()) / step;
-    if (cx < 0 || cy < 0 || cx >= weeks_ || cy >= 7)
-        return QDate();
     // The gap between two squares belongs to neither.
-    if (cx - std::floor(cx) > (step - 3) / step || cy - std::floor(cy) > (step - 3) / step)
-        return QDate();
-    const QDate day = first_.addDays(static_cast<qint64>(cx) * 7 + static_cast<qint64>(cy));
-    return day <= today_ ? day : QDate();
+    for (QDate day = first_; day <= today_; day = day.addDays(1)) {
+        if (cellRect(day).contains(pos))
+            return day;
+    }
+    return QDate();
 }
 
 QString CalendarView::toolTipFor(const QDate& day) const
 {
     if (!day.isValid())
         return QString();
-    const QString date = QStringLiteral("%1年%2月%3日 %4")
-                             .arg(day.year())
-                             .arg(day.month())
-                             .arg(day.day())
+    const QString date = QStringLiteral("%1年%2月%3日 %4").arg(day.year()).arg(day.month()).arg(day.day())
                              .arg(QString::fromUtf8(kWeekdays[day.dayOfWeek() - 1]));
     const auto it = std::lower_bound(days_.begin(), days_.end(), day,
                                      [](const CalendarDay& d, const QDate& wanted) { return d.day < wanted; });
@@ -175,14 +148,12 @@ QString CalendarView::toolTipFor(const QDate& day) const
 
 QRectF CalendarView::legendRect(int shade) const
 {
-    const CalendarFonts f;
-    const double step = pitch();
-    const QPointF origin = gridOrigin();
-    const double box = step - 3;
-    const double rowHeight = std::max(box, f.smallMetrics.height());
-    const double gridRight = origin.x() + weeks_ * step - 3;
-    const double left = gridRight - f.smallMetrics.horizontalAdvance(QStringLiteral("多")) - 4 - 6 * step;
-    return QRectF(left + shade * step, origin.y() + 7 * step + 2 + (rowHeight - box) / 2, box, box);
+    // Under the grid's right end: 少 ▢▢▢▢▢▢ 多.
+    const double box = pitch_ - 3;
+    const double left = origin_.x() + weeks_ * pitch_ - 3 - smallMetrics_.horizontalAdvance(QStringLiteral("多")) - 4 -
+                        6 * pitch_;
+    const double row = origin_.y() + 7 * pitch_ + 2 + (std::max(box, smallMetrics_.height()) - box) / 2;
+    return QRectF(left + shade * pitch_, row, box, box);
 }
 
 QString CalendarView::shadeText(int shade)
@@ -198,128 +169,88 @@ QString CalendarView::shadeText(int shade)
 
 QSize CalendarView::sizeHint() const
 {
-    const CalendarFonts f;
-    const double w = 2 * kCardPad + f.weekdayWidth() + weeks_ * 16.0;
-    const double h = gridOrigin().y() + 7 * 16.0 + 4 + f.smallMetrics.height() + kCardPad;
-    return QSize(static_cast<int>(std::ceil(w)), static_cast<int>(std::ceil(h)));
+    return QSize(static_cast<int>(std::ceil(origin_.x() + kPad + weeks_ * 16.0)),
+                 static_cast<int>(std::ceil(origin_.y() + 7 * 16.0 + 4 + smallMetrics_.height() + kPad)));
 }
 
 QSize CalendarView::minimumSizeHint() const
 {
-    const CalendarFonts f;
-    return QSize(static_cast<int>(std::ceil(2 * kCardPad + f.weekdayWidth() + weeks_ * 12.0)), sizeHint().height());
+    return QSize(static_cast<int>(std::ceil(origin_.x() + kPad + weeks_ * 12.0)), sizeHint().height());
 }
 
 bool CalendarView::event(QEvent* e)
 {
-    if (e->type() == QEvent::ToolTip) {
-        auto* help = static_cast<QHelpEvent*>(e);
-        const QDate day = dayAt(help->pos());
-        int shade = 0;
-        while (shade < 6 && !legendRect(shade).contains(help->pos()))
-            ++shade;
-        if (day.isValid())
-            QToolTip::showText(help->globalPos(), toolTipFor(day), this, cellRect(day).toAlignedRect());
-        else if (shade < 6)
-            QToolTip::showText(help->globalPos(), shadeText(shade), this, legendRect(shade).toAlignedRect());
-        else
-            QToolTip::hideText();
-        return true;
-    }
-    return QWidget::event(e);
+    if (e->type() != QEvent::ToolTip)
+        return QWidget::event(e);
+    const auto* help = static_cast<QHelpEvent*>(e);
+    int shade = 0;
+    while (shade < 6 && !legendRect(shade).contains(help->pos()))
+        ++shade;
+    if (const QDate day = dayAt(help->pos()); day.isValid())
+        QToolTip::showText(help->globalPos(), toolTipFor(day), this, cellRect(day).toAlignedRect());
+    else if (shade < 6)
+        QToolTip::showText(help->globalPos(), shadeText(shade), this, legendRect(shade).toAlignedRect());
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void CalendarView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const CalendarFonts f;
-
-    p.setPen(QPen(assets::kCardBorder, 1));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-
-    double top = kCardPad - 2;
-    p.setFont(f.title);
-    p.setPen(assets::kTitleText);
-    p.drawText(QRectF(kCardPad, top, width() - 2 * kCardPad, f.titleMetrics.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("练习日历"));
-    top += f.titleMetrics.height() + 2;
-    p.setFont(f.small);
-    p.setPen(assets::kText);
-    p.drawText(QRectF(kCardPad, top, width() - 2 * kCardPad, f.smallMetrics.height()),
-               Qt::AlignLeft | Qt::AlignVCenter,
-               f.smallMetrics.elidedText(QStringLiteral("最近半年，每格一天，两关都算；颜色越深，玩得越久"),
-                                         Qt::ElideRight, width() - 2 * kCardPad));
-
-    const double step = pitch();
-    const QPointF origin = gridOrigin();
-    const double line = f.smallMetrics.height();
-
-    // Month names over the first column that holds the month's first day.
+    paintCard(p);  // leaves the small font and the text's colour set
+    const double line = smallMetrics_.height();
+    const auto write = [&](const QRectF& r, Qt::Alignment a, const QString& text) {
+        p.drawText(r, a | Qt::AlignVCenter, text);
+    };
+    // Month names over the first column that holds the month's first day;
+    // the first column's month is left out when the next one follows too soon.
     double lastLabelEnd = -1e9;
     for (int week = 0; week < weeks_; ++week) {
         const QDate monday = first_.addDays(7 * week);
         const QDate sunday = monday.addDays(6);
-        QDate firstOfMonth;
-        if (week == 0)
-            firstOfMonth = monday;
-        else if (sunday.day() <= 7)
-            firstOfMonth = sunday;
-        if (!firstOfMonth.isValid())
+        const QDate firstOfMonth = week == 0 ? monday : sunday.day() <= 7 ? sunday : QDate();
+        const double x = origin_.x() + week * pitch_;
+        if (!firstOfMonth.isValid() || x < lastLabelEnd + 4 ||
+            (week == 0 && sunday.day() > 7 && monday.addDays(21).month() != monday.month()))
             continue;
-        const QString label = QStringLiteral("%1月").arg(firstOfMonth.month());
-        const double x = origin.x() + week * step;
-        // The first column's month is left out when the next one follows too soon.
-        if (week == 0 && sunday.day() > 7 && monday.addDays(21).month() != monday.month())
-            continue;
-        if (x < lastLabelEnd + 4)
-            continue;
-        p.drawText(QRectF(x, origin.y() - line - 2, f.smallMetrics.horizontalAdvance(label) + 2, line),
-                   Qt::AlignLeft | Qt::AlignVCenter, label);
-        lastLabelEnd = x + f.smallMetrics.horizontalAdvance(label);
+        const QString month = QStringLiteral("%1月").arg(firstOfMonth.month());
+        lastLabelEnd = x + smallMetrics_.horizontalAdvance(month);
+        write(QRectF(x, origin_.y() - line - 2, lastLabelEnd - x + 2, line), Qt::AlignLeft, month);
     }
     // Monday, Wednesday and Friday named on the left.
     for (int row : {0, 2, 4}) {
-        const QString label = QStringLiteral("周") + QString::fromUtf8(kWeekdays[row]).right(1);
-        p.drawText(QRectF(kCardPad, origin.y() + row * step, f.weekdayWidth() - 6, step - 3),
-                   Qt::AlignLeft | Qt::AlignVCenter, label);
+        write(QRectF(kPad, origin_.y() + row * pitch_, weekdayWidth_ - 6, pitch_ - 3), Qt::AlignLeft,
+              QStringLiteral("周") + QString::fromUtf8(kWeekdays[row]).right(1));
     }
-
-    // The squares.
+    // The squares, today ringed in wood so that the parent finds it, and the
+    // legend's.
     p.setPen(Qt::NoPen);
     auto played = days_.begin();
     for (QDate day = first_; day <= today_; day = day.addDays(1)) {
         while (played != days_.end() && played->day < day)
             ++played;
-        int shade = 0;
-        if (played != days_.end() && played->day == day && played->games > 0)
-            shade = std::max(1, shadeOf(played->minutes));
-        p.setBrush(assets::kShades[shade]);
+        const bool any = played != days_.end() && played->day == day && played->games > 0;
+        p.setBrush(assets::kShades[any ? std::max(1, shadeOf(played->minutes)) : 0]);
         p.drawRoundedRect(cellRect(day), 2, 2);
     }
-    // Today ringed in wood, so the parent finds it.
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(assets::kWood, 1.4));
-    p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
-
-    // The legend, under the grid's right end: 少 ▢▢▢▢▢▢ 多.
-    p.setPen(Qt::NoPen);
     for (int shade = 0; shade < 6; ++shade) {
         p.setBrush(assets::kShades[shade]);
         p.drawRoundedRect(legendRect(shade), 2, 2);
     }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(assets::kWood, 1.4));
+    p.drawRoundedRect(cellRect(today_).adjusted(-1, -1, 1, 1), 2.5, 2.5);
     const QRectF lowest = legendRect(0);
     const QRectF highest = legendRect(5);
-    const QString less = QStringLiteral("少");
-    const QString more = QStringLiteral("多");
-    const double lessWidth = f.smallMetrics.horizontalAdvance(less) + 2;
+    const double lessWidth = smallMetrics_.horizontalAdvance(QStringLiteral("少")) + 2;
     p.setPen(assets::kText);
-    p.drawText(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line),
-               Qt::AlignRight | Qt::AlignVCenter, less);
-    p.drawText(QRectF(highest.right() + 4, highest.center().y() - line / 2, f.smallMetrics.horizontalAdvance(more) + 2,
-                      line),
-               Qt::AlignLeft | Qt::AlignVCenter, more);
+    write(QRectF(lowest.left() - 4 - lessWidth, lowest.center().y() - line / 2, lessWidth, line), Qt::AlignRight,
+          QStringLiteral("少"));
+    write(QRectF(highest.right() + 4, highest.center().y() - line / 2,
+                 smallMetrics_.horizontalAdvance(QStringLiteral("多")) + 2, line),
+          Qt::AlignLeft, QStringLiteral("多"));
 }
 
 // ------------------------------------------------------------------- window
@@ -339,38 +270,25 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
 
     // The level of the latest game, over the last 30 days if it was
     // played then, else over all of them.
-    const Game* latest = nullptr;
-    for (const Game& g : games_) {
-        if (!latest || g.started > latest->started)
-            latest = &g;
-    }
-    if (latest) {
+    const auto latest = std::max_element(games_.begin(), games_.end(),
+                                         [](const Game& a, const Game& b) { return a.started < b.started; });
+    if (latest != games_.end()) {
         level_ = latest->level == 1 ? 1 : 0;
         period_ = selectGames(games_, level_, Period::Month, today_).empty() ? Period::All : Period::Month;
     }
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-
-    // The sky-blue band with the title and the two choosers.
+    // The sky-blue band with the title and the two choosers (nothing to
+    // choose from before the first game).
+    auto* outer = box<QVBoxLayout>(this, 0);
     auto* header = new QFrame(this);
     header->setObjectName(QStringLiteral("header"));
-    auto* headerRow = new QHBoxLayout(header);
-    headerRow->setContentsMargins(18, 10, 18, 12);
-    headerRow->setSpacing(6);
-    auto* title = new QLabel(QStringLiteral("学习进度"), header);
-    title->setObjectName(QStringLiteral("title"));
-    title->setFont(vb::songFont(24, true));
-    headerRow->addWidget(title);
+    auto* headerRow = box<QHBoxLayout>(header, 6, {18, 10, 18, 12});
+    headerRow->addWidget(label(QStringLiteral("学习进度"), "title", 24, header, true));
     headerRow->addStretch(1);
-    auto addChooser = [&](const QString& name, const QStringList& choices, int checked) {
-        auto* label = new QLabel(name, header);
-        label->setObjectName(QStringLiteral("chooserName"));
+    auto chooser = [&](const char* name, const QStringList& choices, int checked) {
         headerRow->addSpacing(14);
-        headerRow->addWidget(label);
+        headerRow->addWidget(label(QString::fromUtf8(name), "chooserName", 14, header));
         auto* group = new QButtonGroup(this);
-        group->setExclusive(true);
         for (int i = 0; i < choices.size(); ++i) {
             auto* button = new QPushButton(choices.at(i), header);
             button->setObjectName(QStringLiteral("choice"));
@@ -379,17 +297,16 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
             button->setCursor(Qt::PointingHandCursor);
             group->addButton(button, i);
             headerRow->addWidget(button);
-            // Nothing to choose from yet.
-            button->setVisible(!games_.empty());
         }
-        label->setVisible(!games_.empty());
         return group;
     };
-    levelButtons_ = addChooser(QStringLiteral("关卡："), {QStringLiteral("第一关 1~9"), QStringLiteral("第二关 1~29")},
-                               level_);
-    periodButtons_ = addChooser(QStringLiteral("时间："),
-                                {QStringLiteral("最近 7 天"), QStringLiteral("最近 30 天"), QStringLiteral("全部")},
-                                static_cast<int>(period_));
+    levelButtons_ = chooser("关卡：", {QStringLiteral("第一关 1~9"), QStringLiteral("第二关 1~29")}, level_);
+    periodButtons_ = chooser("时间：", {QStringLiteral("最近 7 天"), QStringLiteral("最近 30 天"), QStringLiteral("全部")},
+                             static_cast<int>(period_));
+    for (int i = 2; i < headerRow->count(); ++i) {
+        if (QWidget* w = headerRow->itemAt(i)->widget())
+            w->setVisible(!games_.empty());
+    }
     connect(levelButtons_, &QButtonGroup::idClicked, this, [this](int id) { setLevel(id); });
     connect(periodButtons_, &QButtonGroup::idClicked, this, [this](int id) { setPeriod(static_cast<Period>(id)); });
     outer->addWidget(header);
@@ -400,47 +317,29 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     scroll->setWidgetResizable(true);
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("page"));
-    auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(14, 12, 14, 12);
-    column->setSpacing(10);
-
+    auto* column = box<QVBoxLayout>(page, 10, {14, 12, 14, 12});
     if (!problem.isEmpty()) {
-        auto* banner = new QLabel(problem, page);
-        banner->setObjectName(QStringLiteral("problem"));
-        banner->setWordWrap(true);
-        banner->setFont(vb::songFont(15));
+        QLabel* banner = label(problem, "problem", 15, page, false, true);
         banner->setTextInteractionFlags(Qt::TextSelectableByMouse);
         column->addWidget(banner);
     }
-
-    summary_ = new QLabel(page);
-    summary_->setObjectName(QStringLiteral("summary"));
-    summary_->setFont(vb::songFont(16, true));
-    column->addWidget(summary_);
-
-    empty_ = new QLabel(page);
-    empty_->setObjectName(QStringLiteral("empty"));
+    column->addWidget(summary_ = label(QString(), "summary", 16, page, true));
+    column->addWidget(empty_ = label(QString(), "empty", 17, page, false, true));
     empty_->setAlignment(Qt::AlignCenter);
-    empty_->setWordWrap(true);
     empty_->setTextFormat(Qt::RichText);
-    empty_->setFont(vb::songFont(17));
     empty_->setMinimumHeight(200);
-    column->addWidget(empty_);
 
     // The three charts of the chosen games.
     figures_ = new QWidget(page);
-    auto* charts = new QHBoxLayout(figures_);
-    charts->setContentsMargins(0, 0, 0, 0);
-    charts->setSpacing(10);
-    scoreChart_ = new Chart(figures_);
-    scoreChart_->setTitle(QStringLiteral("每局得分"), QStringLiteral("圆点是玩完的每一局，曲线是大致的走势"));
-    scoreChart_->setUnit(QStringLiteral("分"));
-    speedChart_ = new Chart(figures_);
-    speedChart_->setTitle(QStringLiteral("答题速度"), QStringLiteral("每天答对一题用的时间（中位数），越低越快"));
-    speedChart_->setUnit(QStringLiteral("秒"));
-    accuracyChart_ = new Chart(figures_);
-    accuracyChart_->setTitle(QStringLiteral("正确率"), QStringLiteral("每天答对的占全部作答的多少"));
-    accuracyChart_->setUnit(QStringLiteral("%"));
+    auto* charts = box<QHBoxLayout>(figures_, 10);
+    scoreChart_ = new Chart(QStringLiteral("每局得分"), QStringLiteral("圆点是玩完的每一局，曲线是大致的走势"),
+                            QStringLiteral("分"), figures_);
+    speedChart_ = new Chart(QStringLiteral("答题速度"), QStringLiteral("每天答对一题用的时间（中位数），越低越快"),
+                            QStringLiteral("秒"), figures_);
+    speedChart_->setEmptyText(QStringLiteral("这段时间还没有答对的题。"));
+    accuracyChart_ = new Chart(QStringLiteral("正确率"), QStringLiteral("每天答对的占全部作答的多少"),
+                               QStringLiteral("%"), figures_);
+    accuracyChart_->setEmptyText(QStringLiteral("这段时间还没有作答。"));
     accuracyChart_->setYRange(0, 100);
     for (Chart* chart : {scoreChart_, speedChart_, accuracyChart_}) {
         chart->setMinimumHeight(220);
@@ -448,72 +347,47 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
     }
     column->addWidget(figures_);
 
-    // The hard sums on the left, the calendar and the export on the right.
-    auto* lower = new QHBoxLayout;
-    lower->setSpacing(10);
+    // The hard sums on the left, in words on a card and the time of each
+    // kind in bars; the calendar and the export on the right.
+    auto* lower = box<QHBoxLayout>(column, 10);
     hardSumsPanel_ = new QWidget(page);
-    auto* hardColumn = new QVBoxLayout(hardSumsPanel_);
-    hardColumn->setContentsMargins(0, 0, 0, 0);
-    hardColumn->setSpacing(10);
-    auto* card = new QFrame(hardSumsPanel_);
-    card->setObjectName(QStringLiteral("card"));
-    auto* cardColumn = new QVBoxLayout(card);
-    cardColumn->setContentsMargins(12, 8, 12, 10);
-    cardColumn->setSpacing(4);
-    auto* cardTitle = new QLabel(QStringLiteral("难一点的题"), card);
-    cardTitle->setObjectName(QStringLiteral("cardTitle"));
-    cardTitle->setFont(vb::songFont(15, true));
-    cardColumn->addWidget(cardTitle);
+    auto* hardColumn = box<QVBoxLayout>(hardSumsPanel_, 10);
+    auto* card = new Card(QStringLiteral("难一点的题"), QString(), hardSumsPanel_);
     hardSums_ = new QLabel(card);
     hardSums_->setWordWrap(true);
     hardSums_->setTextFormat(Qt::RichText);
-    cardColumn->addWidget(hardSums_);
+    box<QVBoxLayout>(card, 0, {12, static_cast<int>(std::ceil(card->top())), 12, 10})->addWidget(hardSums_);
     hardColumn->addWidget(card);
-    sumKindsChart_ = new Chart(hardSumsPanel_);
-    sumKindsChart_->setTitle(QStringLiteral("每种题的用时"),
-                             QStringLiteral("按秤上的数分开：要进位的（如 7+5）和不进位的（如 3+5）"));
-    sumKindsChart_->setUnit(QStringLiteral("秒"));
+    sumKindsChart_ = new Chart(QStringLiteral("每种题的用时"),
+                               QStringLiteral("按秤上的数分开：要进位的（如 7+5）和不进位的（如 3+5）"),
+                               QStringLiteral("秒"), hardSumsPanel_);
     sumKindsChart_->setEmptyText(QStringLiteral("还没有答对的题。"));
     sumKindsChart_->setMinimumHeight(190);
     hardColumn->addWidget(sumKindsChart_, 1);
     lower->addWidget(hardSumsPanel_, 1);
 
-    auto* right = new QVBoxLayout;
-    right->setSpacing(8);
-    calendar_ = new CalendarView(
-        calendarDays(games_, today_.addDays(1 - today_.dayOfWeek()).addDays(-7 * (kCalendarWeeks - 1)), today_),
-        today_, kCalendarWeeks, page);
-    right->addWidget(calendar_);
-    auto* exportRow = new QHBoxLayout;
-    exportButton_ = new QPushButton(QStringLiteral("导出为表格…"), page);
-    exportButton_->setObjectName(QStringLiteral("export"));
-    exportButton_->setCursor(Qt::PointingHandCursor);
-    exportButton_->setVisible(!games_.empty());
-    connect(exportButton_, &QPushButton::clicked, this, &ProgressWindow::chooseExportFolder);
-    exportRow->addWidget(exportButton_, 0, Qt::AlignTop);
-    auto* exportNote =
-        new QLabel(QStringLiteral("全部记录存成两份表格：每局一行、每题一行，WPS 表格、Excel、LibreOffice 都能打开。"),
-                   page);
-    exportNote->setObjectName(QStringLiteral("note"));
-    exportNote->setWordWrap(true);
-    exportNote->setFont(vb::songFont(13));
-    exportNote->setVisible(!games_.empty());
-    exportRow->addWidget(exportNote, 1);
-    right->addLayout(exportRow);
+    auto* right = box<QVBoxLayout>(lower, 8);
+    right->addWidget(calendar_ = new CalendarView(games_, today_, kCalendarWeeks, page));
+    auto* exportRow = box<QHBoxLayout>(right, 8);
+    auto* exportButton = new QPushButton(QStringLiteral("导出为表格…"), page);
+    exportButton->setObjectName(QStringLiteral("export"));
+    exportButton->setCursor(Qt::PointingHandCursor);
+    connect(exportButton, &QPushButton::clicked, this, &ProgressWindow::chooseExportFolder);
+    exportRow->addWidget(exportButton, 0, Qt::AlignTop);
+    exportRow->addWidget(label(QStringLiteral("全部记录存成两份表格：每局一行、每题一行，WPS 表格、Excel、LibreOffice 都能打开。"),
+                               "note", 13, page, false, true),
+                         1);
+    for (int i = 0; i < exportRow->count(); ++i)
+        exportRow->itemAt(i)->widget()->setVisible(!games_.empty());
     right->addStretch(1);
-    lower->addLayout(right);
-    column->addLayout(lower);
 
     if (!storePath.isEmpty()) {
-        auto* storage = new QLabel(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath), page);
-        storage->setObjectName(QStringLiteral("storage"));
-        storage->setFont(vb::songFont(13));
+        QLabel* storage =
+            label(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath), "storage", 13, page, false, true);
         storage->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        storage->setWordWrap(true);
         column->addWidget(storage);
     }
     column->addStretch(1);
-
     scroll->setWidget(page);
     outer->addWidget(scroll, 1);
 
@@ -523,29 +397,28 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
         if (!child->testAttribute(Qt::WA_SetFont))
             child->setFont(vb::songFont(14));
     }
-
     refresh();
 }
 
 void ProgressWindow::setLevel(int level)
 {
-    level = level == 1 ? 1 : 0;
-    if (QAbstractButton* button = levelButtons_->button(level))
-        button->setChecked(true);
-    if (level == level_)
-        return;
-    level_ = level;
-    refresh();
+    choose(level == 1 ? 1 : 0, period_);
 }
 
 void ProgressWindow::setPeriod(Period period)
 {
-    if (QAbstractButton* button = periodButtons_->button(static_cast<int>(period)))
-        button->setChecked(true);
-    if (period == period_)
-        return;
-    period_ = period;
-    refresh();
+    choose(level_, period);
+}
+
+void ProgressWindow::choose(int level, Period period)
+{
+    levelButtons_->button(level)->setChecked(true);
+    periodButtons_->button(static_cast<int>(period))->setChecked(true);
+    if (level != level_ || period != period_) {
+        level_ = level;
+        period_ = period;
+        refresh();
+    }
 }
 
 QString ProgressWindow::emptyText() const
@@ -558,53 +431,38 @@ QString ProgressWindow::summaryLine() const
     return summary_->isHidden() ? QString() : summary_->text();
 }
 
-void ProgressWindow::showEmpty(const QString& headline, const QString& line)
-{
-    emptyMessage_ = headline + QLatin1Char('\n') + line;
-    empty_->setText(QStringLiteral("<p style=\"font-size:20px; font-weight:bold\">%1</p><p>%2</p>")
-                        .arg(headline.toHtmlEscaped(), line.toHtmlEscaped()));
-    empty_->show();
-}
-
 void ProgressWindow::refresh()
 {
+    const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
+    // Nothing to show: a friendly text in place of the figures.
+    const auto showEmpty = [this](const QString& headline, const QString& line) {
+        emptyMessage_ = headline + QLatin1Char('\n') + line;
+        empty_->setText(QStringLiteral("<p style=\"font-size:20px; font-weight:bold\">%1</p><p>%2</p>")
+                            .arg(headline.toHtmlEscaped(), line.toHtmlEscaped()));
+        for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
+            w->hide();
+        empty_->show();
+    };
     if (games_.empty()) {
-        showEmpty(QStringLiteral("还没有记录。"),
-                  QStringLiteral("孩子每玩完一局，这里就会多一点内容：得分、速度、练习日历……"));
-        summary_->hide();
-        figures_->hide();
-        hardSumsPanel_->hide();
+        showEmpty(QStringLiteral("还没有记录。"), QStringLiteral("孩子每玩完一局，这里就会多一点内容：得分、速度、练习日历……"));
         calendar_->hide();
         return;
     }
-    const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
     if (selected.empty()) {
-        const QString what = period_ == Period::All ? QStringLiteral("还没有玩过%1。").arg(levelName(level_))
-                                                    : QStringLiteral("这段时间没有玩%1。").arg(levelName(level_));
-        showEmpty(what, QStringLiteral("换一个关卡或时间段看看吧。"));
-        summary_->hide();
-        figures_->hide();
-        hardSumsPanel_->hide();
+        showEmpty(QString::fromUtf8(period_ == Period::All ? "还没有玩过%1。" : "这段时间没有玩%1。")
+                      .arg(QString::fromUtf8(level_ == 0 ? "第一关" : "第二关")),
+                  QStringLiteral("换一个关卡或时间段看看吧。"));
         return;
     }
     empty_->hide();
     summary_->setText(summaryText(summary(selected, games_, today_)));
-    summary_->show();
-    figures_->show();
-    hardSumsPanel_->show();
+    for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
+        w->show();
 
-    QDate first = today_;
-    switch (period_) {
-    case Period::Week:
-        first = today_.addDays(-6);
-        break;
-    case Period::Month:
-        first = today_.addDays(-29);
-        break;
-    case Period::All:
-        first = std::min(today_, selected.front()->started.toLocalTime().date());
-        break;
-    }
+    // All of it: from the day of the first game.
+    QDate first = firstDayOf(period_, today_);
+    for (const Game* game : selected)
+        first = std::min(first.isValid() ? first : today_, dayOf(*game).isValid() ? dayOf(*game) : today_);
     for (Chart* chart : {scoreChart_, speedChart_, accuracyChart_})
         chart->setDays(first, today_);
 
@@ -613,81 +471,62 @@ void ProgressWindow::refresh()
     // start or closing the window stopped at whatever it had, often nothing,
     // and would pull the trend down for no fault of the child's.
     std::vector<const Game*> playedOut;
-    for (const Game* game : selected)
-        if (game->ending == Ending::Wrong || game->ending == Ending::Time)
-            playedOut.push_back(game);
+    std::copy_if(selected.begin(), selected.end(), std::back_inserter(playedOut),
+                 [](const Game* g) { return g->ending == Ending::Wrong || g->ending == Ending::Time; });
     Chart::Series scores{QStringLiteral("每局"), Chart::Style::Points, assets::kBallPink, {}};
     Chart::Series trend{QStringLiteral("走势"), Chart::Style::Line, assets::kWood, {}};
     for (const ScorePoint& point : scorePoints(playedOut)) {
-        const double x = Chart::xOf(point.started);
-        scores.points.emplace_back(x, point.score);
-        trend.points.emplace_back(x, point.trend);
+        scores.points.emplace_back(Chart::xOf(point.started), point.score);
+        trend.points.emplace_back(Chart::xOf(point.started), point.trend);
     }
     scoreChart_->setSeries({scores, trend});
 
-    Chart::Series speedLine{QString(), Chart::Style::Line, assets::kSkyDeep, {}};
-    Chart::Series speedDots{QString(), Chart::Style::Points, assets::kSkyDeep, {}};
-    for (const DayValue& v : medianSecondsPerDay(selected)) {
-        speedLine.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value);
-        speedDots.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value);
-    }
-    speedChart_->setEmptyText(QStringLiteral("这段时间还没有答对的题。"));
-    speedChart_->setSeries({speedLine, speedDots});
+    Chart::Series speed{QString(), Chart::Style::LinePoints, assets::kSkyDeep, {}};
+    for (const DayValue& v : medianSecondsPerDay(selected))
+        speed.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value);
+    speedChart_->setSeries({speed});
 
     // A bar a day while the bars can be told apart. Over a longer span each
     // day is a dot, and a line joins the weeks (each week's right answers
     // out of all its answers), which shows the course where a line through
     // the days would be a thicket.
-    const bool bars = first.daysTo(today_) < 62;
     const std::vector<DayValue> days = accuracyPerDay(selected);
-    std::vector<Chart::Series> accuracySeries;
-    if (bars) {
-        accuracySeries.push_back({QString(), Chart::Style::Bars, assets::kGrass.darker(108), {}});
-        for (const DayValue& v : days)
-            accuracySeries.back().points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
-    } else {
-        Chart::Series weeks{QStringLiteral("每周"), Chart::Style::Line, assets::kGrass.darker(125), {}};
-        Chart::Series dots{QStringLiteral("每天"), Chart::Style::Points, assets::kGrass, {}};
-        double right = 0;
-        int answers = 0;
-        for (std::size_t i = 0; i < days.size(); ++i) {
-            const DayValue& v = days[i];
-            dots.points.emplace_back(Chart::xOf(v.day) + 0.5, v.value * 100);
-            right += v.value * v.count;
-            answers += v.count;
-            const QDate monday = v.day.addDays(1 - v.day.dayOfWeek());
-            const bool weekEnds = i + 1 == days.size() || days[i + 1].day >= monday.addDays(7);
-            if (weekEnds && answers > 0) {
-                weeks.points.emplace_back(Chart::xOf(monday) + 3.5, 100 * right / answers);
-                right = 0;
-                answers = 0;
-            }
+    const bool bars = first.daysTo(today_) < 62;
+    Chart::Series daily{bars ? QString() : QStringLiteral("每天"), bars ? Chart::Style::Bars : Chart::Style::Points,
+                        bars ? assets::kGrass.darker(108) : assets::kGrass, {}};
+    Chart::Series weekly{QStringLiteral("每周"), Chart::Style::Line, assets::kGrass.darker(125), {}};
+    double right = 0;
+    int answers = 0;
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        daily.points.emplace_back(Chart::xOf(days[i].day) + 0.5, days[i].value * 100);
+        right += days[i].value * days[i].count;
+        answers += days[i].count;
+        const QDate monday = mondayOf(days[i].day);
+        if ((i + 1 == days.size() || days[i + 1].day >= monday.addDays(7)) && answers > 0) {
+            weekly.points.emplace_back(Chart::xOf(monday) + 3.5, 100 * right / answers);
+            right = answers = 0;
         }
-        accuracySeries = {dots, weeks};
     }
-    accuracyChart_->setEmptyText(QStringLiteral("这段时间还没有作答。"));
-    accuracyChart_->setSeries(std::move(accuracySeries));
+    accuracyChart_->setSeries(bars ? std::vector<Chart::Series>{daily} : std::vector<Chart::Series>{daily, weekly});
 
-    // The hard sums in words, and the time of each kind in bars.
+    // The hard sums in words, each after a pink dot that keeps the
+    // sentence's further lines clear of it. Without a sentence, either too
+    // few sums were answered to tell, or enough were and none stands out.
     QString rows;
     for (const QString& s : hardSumSentences(selected)) {
-        // A pink dot before each, the sentence's further lines kept clear of it.
-        rows += QStringLiteral("<tr><td style=\"color:#f76aa8; padding-right:6px\">●</td><td>%1</td></tr>")
-                    .arg(s.toHtmlEscaped());
+        rows += QStringLiteral("<tr><td style=\"color:%1; padding-right:6px\">●</td><td>%2</td></tr>")
+                    .arg(assets::kBallPink.name(), s.toHtmlEscaped());
     }
-    // Without a sentence, either too few sums were answered to tell, or
-    // enough were and none of them stands out.
     int answered = 0;
     for (const HardSum& group : hardSums(selected))
         answered += group.answered;
     const QString nothingHard = answered >= kSentenceMinAnswers
                                     ? QStringLiteral("各种题都差不多：没有哪一种明显更慢，也没有哪一种更容易错。")
                                     : QStringLiteral("题目还不够多，再玩几局，就能看出哪种题难一点。");
-    const QString sentences =
-        rows.isEmpty()
-            ? QStringLiteral("<p style=\"margin:3px 0; color:#6b5f55\">%1</p>").arg(nothingHard)
-            : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>").arg(rows);
-    hardSums_->setText(sentences);
+    hardSums_->setText(rows.isEmpty() ? QStringLiteral("<p style=\"margin:3px 0; color:%1\">%2</p>")
+                                            .arg(assets::kText.name(), nothingHard)
+                                      : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>")
+                                            .arg(rows));
 
     const int amounts = level_ == 0 ? 9 : 29;
     QStringList names;
@@ -697,9 +536,8 @@ void ProgressWindow::refresh()
     Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, assets::kSky.darker(112), {}};
     Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, assets::kBallPink, {}};
     for (const SumKind& kind : sumKinds(selected)) {
-        if (kind.answered == 0 || kind.amount < 1 || kind.amount > amounts)
-            continue;
-        (kind.crossesTen ? crossing : plain).points.emplace_back(kind.amount - 1, kind.medianSeconds);
+        if (kind.answered > 0 && kind.amount >= 1 && kind.amount <= amounts)
+            (kind.crossesTen ? crossing : plain).points.emplace_back(kind.amount - 1, kind.medianSeconds);
     }
     sumKindsChart_->setSeries({plain, crossing});
 }
@@ -707,16 +545,13 @@ void ProgressWindow::refresh()
 bool ProgressWindow::exportTo(const QString& folder, QString* message) const
 {
     QString error;
-    const bool ok = exportCsv(games_, folder, &error);
+    const bool ok = exportCsv(games_, Family(), folder, &error);
+    const QDir dir(folder);
     if (message) {
-        if (ok) {
-            const QDir dir(folder);
-            *message = QStringLiteral("已导出两份表格：\n%1（每局一行）\n%2（每题一行）")
-                           .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kGamesCsvName))),
-                                QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kAnswersCsvName))));
-        } else {
-            *message = QStringLiteral("没能导出表格。\n") + error;
-        }
+        *message = ok ? QStringLiteral("已导出两份表格：\n%1（每局一行）\n%2（每题一行）")
+                            .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kGamesCsvName))),
+                                 QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kAnswersCsvName))))
+                      : QStringLiteral("没能导出表格。\n") + error;
     }
     return ok;
 }
@@ -725,9 +560,9 @@ void ProgressWindow::chooseExportFolder()
 {
     const QString folder =
         QFileDialog::getExistingDirectory(this, QStringLiteral("把表格存到哪个文件夹"), QDir::homePath());
+    QString message;
     if (folder.isEmpty())
         return;
-    QString message;
     if (exportTo(folder, &message))
         QMessageBox::information(this, QStringLiteral("导出为表格"), message);
     else
@@ -736,32 +571,19 @@ void ProgressWindow::chooseExportFolder()
 
 // -------------------------------------------------------------------- opening
 
-int showProgressWindow(const QDate& today)
+std::unique_ptr<ProgressWindow> openProgressWindow(const QDate& today)
 {
-    QElapsedTimer clock;
-    clock.start();
     Store store;
     std::vector<Game> games;
     if (store.open())
         games = store.loadAll();
-    ProgressWindow window(std::move(games), store.problemText(), today, store.path());
-    if (qEnvironmentVariableIsSet("PELLARO_MEASURE_PROGRESS")) {
-        // The time once the window's first drawing is through, then one
-        // switch of the period, drawn at once.
-        platform::afterNextPaint(&window, [&window, clock] {
-            const double openDraw = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-            QElapsedTimer switching;
-            switching.start();
-            window.setPeriod(window.period() == Period::All ? Period::Month : Period::All);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            window.repaint();
-            const double switchMs = static_cast<double>(switching.nsecsElapsed()) / 1e6;
-            std::printf("progress: open+draw %.1f ms, period switch %.1f ms\n", openDraw, switchMs);
-            std::fflush(stdout);
-            QCoreApplication::exit(0);
-        });
-    }
-    window.show();
+    return std::make_unique<ProgressWindow>(std::move(games), store.problemText(), today, store.path());
+}
+
+int showProgressWindow()
+{
+    const std::unique_ptr<ProgressWindow> window = openProgressWindow();
+    window->show();
     return QApplication::exec();
 }
 

@@ -10,44 +10,35 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
+#include "history/chart.h"
 #include "history/figures.h"
 #include "history/records.h"
 
-class QAbstractButton;
 class QButtonGroup;
 class QLabel;
-class QPushButton;
 
 namespace history {
 
-class Chart;
-
-// The practice calendar: a square per day, weeks as columns (Monday on
-// top), shaded by the minutes played, with month names above, a legend
-// below and the day's games in a tooltip.
-class CalendarView : public QWidget {
+// The practice calendar of every game of `games` in the `weeks` weeks up to
+// the week of `today`: a square per day up to `today`, weeks as columns
+// (Monday on top), shaded by the minutes played, with month names above, a
+// legend below and the day's games in a tooltip.
+class CalendarView : public Card {
     Q_OBJECT
 public:
-    // `days` are the days played (calendarDays); the last column is the
-    // week of `today`, and days after `today` are not drawn.
-    CalendarView(const std::vector<CalendarDay>& days, const QDate& today, int weeks, QWidget* parent = nullptr);
+    CalendarView(const std::vector<Game>& games, const QDate& today, int weeks, QWidget* parent = nullptr);
 
-    // The Monday of the first column.
-    QDate firstDay() const { return first_; }
-    QDate lastDay() const { return today_; }
-    // Where `day` is drawn; empty when it is not shown.
+    QDate firstDay() const { return first_; }  // the Monday of the first column
+    // Where `day` is drawn (empty when it is not), and the day under `pos`.
     QRectF cellRect(const QDate& day) const;
-    // The day under `pos`, or an invalid date.
     QDate dayAt(const QPointF& pos) const;
     // "2026年12月8日 星期二" and the day's games, minutes and best score.
     QString toolTipFor(const QDate& day) const;
     // 0 for a day without play, 1 to 5 for more and more minutes.
     static int shadeOf(double minutes);
-    // Where the legend shows `shade`, and the minutes it stands for.
-    QRectF legendRect(int shade) const;
-    static QString shadeText(int shade);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -55,41 +46,44 @@ public:
 protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The grid's geometry for the present width.
-    double pitch() const;
-    QPointF gridOrigin() const;
+    // Where the legend shows `shade`, and the minutes it stands for.
+    QRectF legendRect(int shade) const;
+    static QString shadeText(int shade);
 
-    std::vector<CalendarDay> days_;  // by day, oldest first
-    QDate today_;
-    QDate first_;
-    int weeks_;
+    const QDate today_;
+    const QDate first_;
+    const int weeks_;
+    const std::vector<CalendarDay> days_;  // oldest first
+    const double weekdayWidth_;            // the weekdays' names on the left
+    const QPointF origin_;                 // the first square's top left
+    double pitch_ = 16;                    // from a square to the next, for the width
 };
 
 class ProgressWindow : public QWidget {
     Q_OBJECT
 public:
-    // `games` oldest first (Store::loadAll); `problem` is what the store
-    // could not do (Store::problemText()), shown as a banner when not
-    // empty; `storePath` is where the history is kept, named at the foot.
+    // `games` oldest first (Store::loadAll); `problem` (Store::problemText())
+    // is shown as a banner when not empty; `storePath` is named at the foot.
     ProgressWindow(std::vector<Game> games, QString problem, QDate today, QString storePath = QString(),
                    QWidget* parent = nullptr);
 
     int level() const { return level_; }
     Period period() const { return period_; }
-    // Each recomputes the figures of the new choice and marks the buttons.
+    // Each shows the figures of the new choice and marks its button.
     void setLevel(int level);
     void setPeriod(Period period);
 
-    // What the window shows, for tests and the benchmark.
+    // What the window shows, for tests and the benchmark: the charts, the
+    // calendar, the summary line and the friendly text shown in place of
+    // the figures (empty while they show).
     const Chart* scoreChart() const { return scoreChart_; }
     const Chart* speedChart() const { return speedChart_; }
     const Chart* accuracyChart() const { return accuracyChart_; }
     const Chart* sumKindsChart() const { return sumKindsChart_; }
     const CalendarView* calendar() const { return calendar_; }
-    // The friendly text shown in place of the figures; empty while the
-    // figures show.
     QString emptyText() const;
     QString summaryLine() const;
 
@@ -98,22 +92,20 @@ public:
     bool exportTo(const QString& folder, QString* message) const;
 
 private:
+    void choose(int level, Period period);
     void refresh();
-    // Shows `headline` and `line` in place of the figures.
-    void showEmpty(const QString& headline, const QString& line);
     void chooseExportFolder();
 
     std::vector<Game> games_;
     QDate today_;
     int level_ = 0;
     Period period_ = Period::Month;
-
     QButtonGroup* levelButtons_ = nullptr;
     QButtonGroup* periodButtons_ = nullptr;
     QLabel* summary_ = nullptr;
     QLabel* empty_ = nullptr;
-    QString emptyMessage_;  // what empty_ says, as plain text
-    QWidget* figures_ = nullptr;  // the three charts, hidden for an empty choice
+    QString emptyMessage_;        // what empty_ says, as plain text
+    QWidget* figures_ = nullptr;  // the three charts
     Chart* scoreChart_ = nullptr;
     Chart* speedChart_ = nullptr;
     Chart* accuracyChart_ = nullptr;
@@ -121,14 +113,12 @@ private:
     QWidget* hardSumsPanel_ = nullptr;  // the hard sums' words and bars
     QLabel* hardSums_ = nullptr;
     CalendarView* calendar_ = nullptr;
-    QPushButton* exportButton_ = nullptr;
 };
 
-// Opens the history in its usual place (Store::defaultPath()), reads every
-// game and shows the parents' window; runs until it is closed and returns
-// the exit code. A QApplication must exist. With PELLARO_MEASURE_PROGRESS
-// set it prints "progress: open+draw X ms, period switch Y ms" once the
-// window is drawn and the period has been switched once, then quits.
-int showProgressWindow(const QDate& today = QDate::currentDate());
+// Reads the history in its usual place (Store::defaultPath()) and makes the
+// parents' window over it, not yet shown. A QApplication must exist.
+std::unique_ptr<ProgressWindow> openProgressWindow(const QDate& today = QDate::currentDate());
+// Shows that window and runs until it is closed; returns the exit code.
+int showProgressWindow();
 
 }  // namespace history

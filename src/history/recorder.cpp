@@ -1,28 +1,31 @@
 #include "history/recorder.h"
 
 #include <QDateTime>
+#include <QObject>
+#include <QThread>
 
 #include <utility>
 
 #include "history/store.h"
-#include "history/writer.h"
 
 namespace history {
 
 Recorder::Recorder(QString path) : path_(std::move(path)) {}
 
-Recorder::~Recorder() = default;
+Recorder::~Recorder()
+{
+    stopWriting();
+}
 
 void Recorder::setPath(const QString& path)
 {
     if (path != path_) {
-        flush();
-        writer_.reset();
+        stopWriting();
         path_ = path;
     }
 }
 
-void Recorder::start(int level)
+void Recorder::start(int level, std::int64_t childId, bool practice)
 {
     game_ = Game();
     const QDateTime now = QDateTime::currentDateTime();
@@ -30,6 +33,8 @@ void Recorder::start(int level)
     // was played wherever the file is read.
     game_.started = now.toOffsetFromUtc(now.offsetFromUtc());
     game_.level = level;
+    game_.childId = childId;
+    game_.practice = practice;
     underWay_ = true;
     waiting_ = false;
     gameClock_.start();
@@ -39,26 +44,19 @@ void Recorder::arrived(int amount, int priorTotal, int expectedTotal)
 {
     if (!underWay_)
         return;
-    Delivery load;
+    Delivery& load = game_.deliveries.emplace_back();
     load.amount = amount;
     load.priorTotal = priorTotal;
     load.expectedTotal = expectedTotal;
-    game_.deliveries.push_back(std::move(load));
     waiting_ = true;
-    answerClock_.start();
 }
 
 Delivery& Recorder::currentLoad()
 {
-    if (!waiting_) {
-        // Typed while the lamb walks: the game judges it against 0.
-        if (game_.deliveries.empty() || !game_.deliveries.back().whileWalking
-            || game_.deliveries.back().answered()) {
-            Delivery walking;
-            walking.whileWalking = true;
-            game_.deliveries.push_back(std::move(walking));
-        }
-    }
+    // Typed while the lamb walks: the game judges it against 0.
+    if (!waiting_ && (game_.deliveries.empty() || !game_.deliveries.back().whileWalking ||
+                      game_.deliveries.back().answered()))
+        game_.deliveries.emplace_back().whileWalking = true;
     return game_.deliveries.back();
 }
 
@@ -66,10 +64,7 @@ void Recorder::right(std::int32_t answerTicks)
 {
     if (!underWay_)
         return;
-    const bool onScale = waiting_;
-    Delivery& load = currentLoad();
-    load.answerTicks = answerTicks;
-    load.answerMs = onScale ? static_cast<std::int32_t>(answerClock_.elapsed()) : 0;
+    currentLoad().answerTicks = answerTicks;
     waiting_ = false;
 }
 
@@ -89,16 +84,39 @@ void Recorder::end(Ending ending, std::int32_t score)
     game_.ending = ending;
     game_.score = score;
     game_.durationMs = gameClock_.elapsed();
-    if (!writer_)
-        writer_ = std::make_unique<Writer>(path_.isEmpty() ? Store::defaultPath() : path_);
-    writer_->submit(std::move(game_));
+    if (!writer_) {
+        writer_ = std::make_unique<QThread>();
+        inWriter_ = std::make_unique<QObject>();
+        inWriter_->moveToThread(writer_.get());
+        writer_->start();
+        QMetaObject::invokeMethod(inWriter_.get(), [this, path = path_.isEmpty() ? Store::defaultPath() : path_] {
+            store_ = std::make_unique<Store>(path);
+            store_->open();
+        });
+    }
+    // In turn, on the writer's thread.
+    QMetaObject::invokeMethod(inWriter_.get(), [this, game = std::move(game_)] {
+        if (!store_->addGame(game))
+            qWarning("pellaro: a game could not be kept in the play history (%s)", qPrintable(store_->lastError()));
+    });
     game_ = Game();
 }
 
 void Recorder::flush()
 {
-    if (writer_)
-        writer_->flush();
+    if (inWriter_)
+        QMetaObject::invokeMethod(inWriter_.get(), [] {}, Qt::BlockingQueuedConnection);
+}
+
+void Recorder::stopWriting()
+{
+    if (!writer_)
+        return;
+    QMetaObject::invokeMethod(inWriter_.get(), [this] { store_.reset(); }, Qt::BlockingQueuedConnection);
+    writer_->quit();
+    writer_->wait();
+    inWriter_.reset();
+    writer_.reset();
 }
 
 }  // namespace history

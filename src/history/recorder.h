@@ -1,7 +1,10 @@
-// Follows a game as the game window plays it and hands each finished game
-// to the history. The game window calls it at a few points (start, arrival,
+// Follows a game as the game window plays it and keeps each finished game
+// in the history. The game window calls it at a few points (start, arrival,
 // each judged entry, each ending) and never waits for it: the file is
-// written by a thread of its own, opened at the first finished game.
+// opened and written on a thread of its own, from the first finished game
+// on (never at start-up), one transaction a game. A locked, read-only or
+// damaged file costs the game nothing; what went wrong is the store's to
+// tell the parents' window.
 #pragma once
 
 #include <QElapsedTimer>
@@ -12,22 +15,26 @@
 
 #include "history/records.h"
 
+class QObject;
+class QThread;
+
 namespace history {
 
-class Writer;
+class Store;
 
 class Recorder {
 public:
     // Games go to `path` (by default the user's history file).
     explicit Recorder(QString path = QString());
-    // Writes what is still queued.
+    // Writes what is still to be written.
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    // A game of `level` starts now. A game still under way is dropped
-    // unrecorded: callers end it first with the reason.
-    void start(int level);
+    // A game of `level` starts now, played by child `childId` (0: none),
+    // with practice choosing the amounts or not. A game still under way is
+    // dropped unrecorded: callers end it first with the reason.
+    void start(int level, std::int64_t childId = 0, bool practice = false);
     // The cart stood on the scale with `amount` goods, the sign showing
     // `priorTotal`.
     void arrived(int amount, int priorTotal, int expectedTotal);
@@ -40,8 +47,7 @@ public:
     // under way, so a second ending of the same game is ignored.
     void end(Ending ending, std::int32_t score);
 
-    // Where games go from the next finished game on (before the first one:
-    // the file is opened then).
+    // Where games go from the next finished game on.
     void setPath(const QString& path);
 
     bool underWay() const { return underWay_; }
@@ -52,14 +58,19 @@ private:
     // The load the next entry belongs to: the one on the scale, or one of
     // its own for digits typed while the lamb walks.
     Delivery& currentLoad();
+    // Writes what is still to be written and ends the writing thread.
+    void stopWriting();
 
     QString path_;
-    std::unique_ptr<Writer> writer_;  // made at the first finished game
+    // The thread that writes, started at the first finished game; the
+    // store is made, used and destroyed there, as its connection must be.
+    std::unique_ptr<QThread> writer_;
+    std::unique_ptr<QObject> inWriter_;  // what runs there runs in its name
+    std::unique_ptr<Store> store_;
     Game game_;
     bool underWay_ = false;
-    bool waiting_ = false;          // a load stands on the scale, not yet answered right
+    bool waiting_ = false;  // a load stands on the scale, not yet answered right
     QElapsedTimer gameClock_;
-    QElapsedTimer answerClock_;     // since the last arrival
 };
 
 }  // namespace history

@@ -1,39 +1,38 @@
 #include "history/records.h"
 
-#include <QLatin1String>
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
 
 namespace history {
 
 namespace {
-struct EndingName {
-    Ending ending;
-    const char* name;
-};
-constexpr EndingName kEndingNames[] = {
-    {Ending::Wrong, "wrong"},   {Ending::Time, "time"},     {Ending::Help, "help"},
-    {Ending::Level, "level"},   {Ending::Restart, "restart"}, {Ending::Closed, "closed"},
-    {Ending::Stopped, "stopped"},
-};
+// In the order of the enum.
+const char* const kEndingNames[] = {"wrong", "time", "help", "level", "restart", "closed", "stopped"};
 }  // namespace
 
 QString endingName(Ending ending)
 {
-    for (const EndingName& e : kEndingNames) {
-        if (e.ending == ending)
-            return QLatin1String(e.name);
-    }
-    return QString();
+    return QLatin1String(kEndingNames[static_cast<int>(ending)]);
 }
 
 bool endingFromName(const QString& name, Ending& ending)
 {
-    for (const EndingName& e : kEndingNames) {
-        if (name == QLatin1String(e.name)) {
-            ending = e.ending;
-            return true;
-        }
-    }
-    return false;
+    const auto found = std::find(std::begin(kEndingNames), std::end(kEndingNames), name);
+    if (found != std::end(kEndingNames))
+        ending = static_cast<Ending>(found - std::begin(kEndingNames));
+    return found != std::end(kEndingNames);
+}
+
+QString isoWithOffset(const QDateTime& time, bool milliseconds)
+{
+    if (!time.isValid())
+        return QString();
+    const int offset = time.offsetFromUtc();
+    return time.toString(milliseconds ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                                      : QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 3600,
+                             std::abs(offset) / 60 % 60);
 }
 
 }  // namespace history

@@ -1,7 +1,7 @@
 // What the play history keeps of each game: when it started, the level, the
 // score, how it ended, how long it lasted, and every load the lamb brought
 // with the answers given to it. Plain values, shared by the recorder, the
-// store and the parents' window; nothing here touches a file.
+// store and the parents' window.
 #pragma once
 
 #include <QDateTime>
@@ -23,40 +23,42 @@ enum class Ending {
     Closed,   // "closed": the window was closed during the game
     Stopped,  // "stopped": the program was ended from outside (logout, a signal)
 };
-
-// "wrong", "time", ... as above.
 QString endingName(Ending ending);
-// The ending of `name`; false when the name is none of the above.
+// False when `name` is none of the above.
 bool endingFromName(const QString& name, Ending& ending);
+
+// "2026-03-01T17:05:09.250+08:00" (or without the milliseconds): the time
+// on the wall clock with its offset from UTC written out, also for UTC, so
+// that a game's day stays the day it was played wherever it is read.
+QString isoWithOffset(const QDateTime& time, bool milliseconds);
 
 // One load brought to the scale, and what the child typed for it.
 struct Delivery {
     int amount = 0;         // goods on the scale
     int priorTotal = 0;     // the total on the sign when the cart arrived
     int expectedTotal = 0;  // the right answer: priorTotal + amount
-    // Digits typed while the lamb was still walking are judged against 0
-    // by the game; they are kept as a load of their own with this flag set
-    // (amount 0, expected total 0), so that they count among the answers
-    // given but never among the sums.
+    // Digits typed while the lamb was still walking are judged against 0;
+    // they are kept as a load of their own (amount 0, expected total 0),
+    // counted among the answers given but never among the sums.
     bool whileWalking = false;
     // The answer clock's ticks (10 ms each) when the right total was typed,
-    // and the milliseconds of wall time from the arrival to that key; both
-    // -1 when the load was never answered right (the game ended first).
+    // which the score, the figures and the CSV files go by; -1 when the
+    // load was never answered right.
     std::int32_t answerTicks = -1;
-    std::int32_t answerMs = -1;
-    // The entries judged wrong on this load, each as it was typed ("12").
-    std::vector<QString> wrongEntries;
+    std::vector<QString> wrongEntries;  // each as it was typed ("12")
 
     bool answered() const { return answerTicks >= 0; }
 };
 
 struct Game {
-    std::int64_t id = 0;      // the store's number for it; 0 before it is stored
-    QDateTime started;        // local time, with its offset from UTC
-    int level = 0;            // 0: 1 to 9 goods a load; 1: 1 to 29
+    std::int64_t id = 0;  // the store's number for it; 0 before it is stored
+    QDateTime started;    // local time, with its offset from UTC
+    int level = 0;        // 0: 1 to 9 goods a load; 1: 1 to 29
     std::int32_t score = 0;
     Ending ending = Ending::Closed;
-    std::int64_t durationMs = 0;  // from the start button to the end
+    std::int64_t durationMs = 0;       // from the start button to the end
+    std::int64_t childId = 0;          // the child who played; 0: none ("other children")
+    bool practice = false;             // practice chose the amounts on the scale
     std::vector<Delivery> deliveries;  // in the order they came
 };
 

@@ -1,7 +1,8 @@
 // The play history on disk: one SQLite file, history.sqlite, in the user's
-// data folder. Games go in whole, one transaction each; the parents' window
-// reads them all back. A file that is not a readable history is set aside,
-// never deleted or overwritten, and a fresh one is started.
+// data folder, readable by its owner only. Games go in whole, one
+// transaction each; the parents' window reads them all back. A file that is
+// not a readable history is set aside, never deleted or overwritten, and a
+// fresh one is started.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "history/records.h"
+
+class QSqlDatabase;
 
 namespace history {
 
@@ -27,13 +30,7 @@ public:
         TooNew,    // made by a newer version of the game: left untouched
         Failed,    // cannot be opened or made at all (folder not writable, ...)
     };
-
-    // The layout of the tables this version writes, kept in the file as
-    // SQLite's user_version. Older files are brought up to it when opened;
-    // a file with a higher number is left as it is (state TooNew).
-    static constexpr int kSchemaVersion = 1;
-    // How long a write waits for another copy of the game to finish its own
-    // before giving up, unless setBusyTimeout() says otherwise.
+    // How long opening and writing wait for another copy of the game.
     static constexpr int kDefaultBusyTimeoutMs = 10000;
 
     // $XDG_DATA_HOME/pellaro/history.sqlite (by default under ~/.local/share).
@@ -44,45 +41,42 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
-    // How long to wait for a file another program holds; takes effect at
-    // the next open().
+    // Takes effect at the next open().
     void setBusyTimeout(int ms) { busyTimeoutMs_ = ms; }
-
     // Opens the file, making it (and its folder) when missing and upgrading
-    // an older schema; true when games can be read (and, in state Ready or
-    // SetAside, written). The Store is then used from the thread that
-    // opened it (each Store has a connection of its own).
+    // an older layout (layout.h; a newer one is left as it is: TooNew);
+    // true when games can be read (and, in state Ready or SetAside,
+    // written). The Store is then used from the thread that opened it,
+    // through a connection of its own.
     bool open();
-    // Whether addGame() can keep games (state Ready or SetAside).
     bool writable() const { return writable_; }
     State state() const { return state_; }
     // Where a damaged file was put (state SetAside), else empty.
     QString setAsidePath() const { return setAsidePath_; }
-    // What is wrong, in plain simplified Chinese, for the parents' window;
-    // empty while all is well.
+    // What is wrong, in plain simplified Chinese; empty while all is well.
     QString problemText() const;
     QString path() const { return path_; }
 
-    // Stores one finished game with its loads and entries in one
-    // transaction; false (and nothing stored) when it cannot.
-    // In state Locked it first tries to open the file again.
+    // Stores one finished game in one transaction; false (and nothing
+    // stored) when it cannot. A store that found the file Locked opens it
+    // again first: another copy of the game may have let go of it since.
     bool addGame(const Game& game);
     // The number the last successful addGame() gave its game; 0 before.
     std::int64_t lastId() const { return lastId_; }
-    // SQLite's words for why the last addGame() failed (for logs, not for
-    // the parents); empty after one that succeeded.
+    // Why the last addGame() failed, for logs; empty after one that did not.
     QString lastError() const { return lastError_; }
-
-    // Every game, oldest first, with its loads in order.
+    // Every game with its loads in order, oldest first by the moment it
+    // started (games without a readable start first), then by number.
     std::vector<Game> loadAll();
 
 private:
     struct Statements;
     enum class Probe;
 
-    Probe probe(int& version);
+    QSqlDatabase connect(bool readOnly);
+    Probe probe();
     bool openWritable();
-    bool openReadOnly(State state);
+    bool readOnly(State state);
     bool setAside();
     bool fail(const QString& why);
     void closeConnection();
@@ -91,7 +85,7 @@ private:
     QString connection_;  // the Qt Sql connection's name
     State state_ = State::Closed;
     QString setAsidePath_;
-    QString detail_;      // what went wrong, in words, for problemText()
+    QString detail_;  // what went wrong, in words, for problemText()
     int busyTimeoutMs_ = kDefaultBusyTimeoutMs;
     bool readable_ = false;  // our tables are there to be read
     bool writable_ = false;

@@ -54,6 +54,12 @@ void Form2::Show()
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     Form_Load();
+    // The child who played is named already, all of it selected: Enter
+    // keeps it and typing replaces it.
+    if (iPlace >= 0 && !childName.isEmpty()) {
+        Text1->setText(leaderboard::boardName(childName));
+        Text1->selectAll();
+    }
     vb::showOver(window, mainWindow_);
     if (Text1->isVisible())
         Text1->setFocus();

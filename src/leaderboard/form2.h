@@ -25,6 +25,7 @@ public:
     // ---- handed over by the main window before it shows this one
     std::int16_t grd = 0;        // the level played
     std::int32_t fcount = 0;     // the finished game's score
+    QString childName;           // who played, when known: the name box starts with it
 
     // ---- the board in memory; kept from one showing to the next
     QString fBoard;              // full path of the board file

@@ -187,7 +187,6 @@ Run play(bool even, bool withPractice, unsigned long long seed)
             if (answered) {
                 clock += spent;
                 d.answerTicks = int(std::lround(spent * 100));
-                d.answerMs = int(std::lround(spent * 1000));
                 total += amount;
                 ++child.practised[std::size_t(sum)];
             }

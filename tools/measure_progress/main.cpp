@@ -1,0 +1,34 @@
+// Times the parents' window on the history in its usual place
+// ($XDG_DATA_HOME/pellaro/history.sqlite), as `pellaro --progress` opens
+// it: from reading the file to the window's first frame, then one switch
+// of the period (to all of it, or back to 30 days), drawn at once.
+// Prints "progress: open+draw X ms, period switch Y ms" and quits.
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <cstdio>
+
+#include "history/progresswindow.h"
+#include "platform/firstpaint.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QElapsedTimer clock;
+    clock.start();
+    const auto window = history::openProgressWindow();
+    platform::afterNextPaint(window.get(), [&window, &clock] {
+        const double openDraw = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        QElapsedTimer switching;
+        switching.start();
+        window->setPeriod(window->period() == history::Period::All ? history::Period::Month : history::Period::All);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        window->repaint();
+        const double switchMs = static_cast<double>(switching.nsecsElapsed()) / 1e6;
+        std::printf("progress: open+draw %.1f ms, period switch %.1f ms\n", openDraw, switchMs);
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+    window->show();
+    return QApplication::exec();
+}

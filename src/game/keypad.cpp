@@ -150,10 +150,6 @@ Keypad::Keypad(QWidget* follows, std::function<void(int)> type, QWidget* parent)
 {
     setAccessibleName(QStringLiteral("数字键"));
     setAttribute(Qt::WA_AcceptTouchEvents);
-    // A press on the keypad, one that it refuses while the game waits
-    // included, goes no further: on the full-screen stage what lies below
-    // would take the keyboard focus from a window open over the game.
-    setAttribute(Qt::WA_NoMousePropagation);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);  // the column covers itself
     for (int digit = 0; digit <= 9; ++digit) {

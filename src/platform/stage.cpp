@@ -272,6 +272,9 @@ Stage::Stage(QWidget* window, Backdrop backdrop, FrameLook frame)
     : window_(window), backdrop_(std::move(backdrop)), frame_(std::move(frame))
 {
     setScene(&scene_);
+    // A press beside the windows leaves the keyboard focus where it was
+    // (in a guest's text box, say), rather than taking it from them all.
+    scene_.setStickyFocus(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

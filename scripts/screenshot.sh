@@ -5,6 +5,7 @@
 #     left, the 1x pictures blown up (what such a screen showed before the
 #     pictures were drawn from their sources), right, as the game draws it;
 #   docs/fullscreen.png  a game full screen on a 1920 x 1080 screen, halved;
+#   docs/keypad.png  the same with the on-screen keypad, halved;
 #   docs/progress.png  the parents' window on a year of made-up play.
 #   scripts/screenshot.sh [build-dir]
 set -eu
@@ -32,8 +33,16 @@ if [ "${2:-}" = fullscreen ]; then
   import -window root "$SHOTS/full.png"
   stop_game
   convert "$SHOTS/full.png" -filter Lanczos -resize 50% docs/fullscreen.png
+  # With the keypad the game stands at 2.4 from (3, 1).
+  start_game "$BUILD/pellaro" --fullscreen --keypad
+  sleep 1
+  xdotool mousemove --window "$WID" $((3 + 505 * 24 / 10)) $((1 + 160 * 24 / 10)) click 1
+  sleep 4
+  import -window root "$SHOTS/keypad.png"
+  stop_game
+  convert "$SHOTS/keypad.png" -filter Lanczos -resize 50% docs/keypad.png
   rm -rf "$SHOTS"
-  echo "wrote docs/fullscreen.png"
+  echo "wrote docs/fullscreen.png and docs/keypad.png"
   exit 0
 fi
 

@@ -1,5 +1,7 @@
 // The first window of a family with children: who is playing.
+#include <QAccessible>
 #include <QKeyEvent>
+#include <QPointingDevice>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -58,10 +60,20 @@ void TestChildren::cardsChooseByClickAndDigit()
     QTest::keyClick(keys, Qt::Key_0);
     window.setEnabled(true);
     QTest::mouseClick(window.card(-1), Qt::LeftButton);
+    window.setEnabled(true);
+    // A finger's tap, as the mouse events Qt makes of it.
+    static QPointingDevice* touchScreen = QTest::createTouchDevice();
+    const QPoint middle = window.card(0)->rect().center();
+    QTest::touchEvent(&window, touchScreen).press(0, middle, window.card(0));
+    QTest::touchEvent(&window, touchScreen).release(0, middle, window.card(0));
     QList<int> got;
     for (const QList<QVariant>& args : chosen)
         got.append(args.at(0).toInt());
-    QCOMPARE(got, QList<int>({2, 1, 0, -1, -1}));
+    QCOMPARE(got, QList<int>({2, 1, 0, -1, -1, 0}));
+    // A screen reader finds each picture as a button with the child's name.
+    QAccessibleInterface* card = QAccessible::queryAccessibleInterface(window.card(2));
+    QCOMPARE(card->role(), QAccessible::Button);
+    QCOMPARE(card->text(QAccessible::Name), QStringLiteral("阿宝"));
     if (qEnvironmentVariableIsSet("PELLARO_TEST_PICTURES"))
         window.grab().save(qEnvironmentVariable("PELLARO_TEST_PICTURES") + QStringLiteral("/whoisplaying.png"));
 }

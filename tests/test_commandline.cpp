@@ -1,5 +1,5 @@
-// The command line: --zoom with its number, the history's options, and
-// what is refused.
+// The command line: --zoom with its number, the history's options, the
+// keypad's, and what is refused.
 #include <QtTest>
 
 #include <string>
@@ -86,6 +86,19 @@ private slots:
         if (line.action == CommandLine::Action::Fail)
             QVERIFY2(line.error.find("--export-history") != std::string::npos, line.error.c_str());
         for (const char* option : {"--progress", "--export-history DIR"})
+            QVERIFY2(game::helpText().find(option) != std::string::npos, option);
+    }
+
+    void keypadOptions()
+    {
+        using Keypad = CommandLine::Keypad;
+        QCOMPARE(game::parseCommandLine({}).keypad, Keypad::Auto);
+        QCOMPARE(game::parseCommandLine({"--keypad", "-f"}).keypad, Keypad::Shown);
+        QCOMPARE(game::parseCommandLine({"--no-keypad"}, true).keypad, Keypad::Hidden);
+        // The last one counts.
+        QCOMPARE(game::parseCommandLine({"--keypad", "--no-keypad"}).keypad, Keypad::Hidden);
+        QCOMPARE(game::parseCommandLine({"--keypads"}).action, CommandLine::Action::Fail);
+        for (const char* option : {"--keypad", "--no-keypad"})
             QVERIFY2(game::helpText().find(option) != std::string::npos, option);
     }
 };

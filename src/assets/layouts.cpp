@@ -86,8 +86,11 @@ Form1Layout buildForm1Layout(QWidget* form)
     c.Pictl->setToolTip(QStringLiteral("难度"));
     c.Picth->setToolTip(QStringLiteral("帮助"));
     c.Pictb->setToolTip(QStringLiteral("开始"));
-    for (vb::PictureBox* button : {c.Pictb, c.Picth, c.Pictl})
+    for (vb::PictureBox* button : {c.Pictb, c.Picth, c.Pictl}) {
         button->setCursor(Qt::PointingHandCursor);
+        // What a screen reader calls the button.
+        button->setAccessibleName(button->toolTip());
+    }
 
     c.LabAll->setForeColor(QApplication::palette().color(QPalette::ButtonText));
     c.LabAll->setFont(vb::songFont(21, true));
@@ -115,6 +118,7 @@ Form2Layout buildForm2Layout(QWidget* form)
     c.Text1->setObjectName(QStringLiteral("Text1"));
     c.Text1->setGeometry(24, 40, 209, 25);
     c.Text1->setMaxLength(32767);
+    c.Text1->setAccessibleName(QStringLiteral("您的大名"));
 
     c.Labt = label(form, "Labt", 24, 16, 217, 25,
                    QStringLiteral("恭喜恭喜!您上榜了。您的大名:"), Qt::AlignHCenter);

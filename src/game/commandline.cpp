@@ -85,6 +85,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
         std::string value;
         if (arg == "--fullscreen" || arg == "-f") {
             line.fullScreen = true;
+        } else if (arg == "--keypad" || arg == "--no-keypad") {
+            line.keypad = arg == "--keypad" ? CommandLine::Keypad::Shown : CommandLine::Keypad::Hidden;
         } else if (arg == "--progress") {
             line.action = CommandLine::Action::Progress;
         } else if (option("--export-history", line.exportFolder)) {
@@ -143,6 +145,11 @@ std::string helpText()
            "                    full screen and the window at any time. Full screen\n"
            "                    picks its own size and ignores --zoom, which sets the\n"
            "                    size of the window only\n"
+           "      --keypad      show big digit keys beside the game, to play by touch or\n"
+           "                    with the mouse alone; in full screen they show by\n"
+           "                    themselves when the computer has a touch screen, and\n"
+           "                    once shown they stay through F11\n"
+           "      --no-keypad   never show the digit keys, not even on a touch screen\n"
            "      --zoom N      show the game's window N times larger, equally sharp (N\n"
            "                    from 1 to 4, such as 2 or 1.5), for a big screen or a TV\n"
            "                    whose desktop does not scale; on a desktop that does, the\n"

@@ -33,6 +33,11 @@ struct CommandLine {
     // size that fits; --zoom then sets only the size of the ordinary window
     // that F11 switches to.
     bool fullScreen = false;
+    // --keypad shows the on-screen keypad, in the window and full screen;
+    // --no-keypad hides it, also full screen on a touch screen, where it
+    // otherwise shows by itself. The last of them given counts.
+    enum class Keypad { Auto, Shown, Hidden };
+    Keypad keypad = Keypad::Auto;
     // --export-history DIR
     std::string exportFolder;
     // --child NAME: play as that child without asking who plays, or with

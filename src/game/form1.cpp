@@ -3,6 +3,7 @@
 #include "assets/catalogue.h"
 #include "assets/layouts.h"
 #include "assets/soundplayer.h"
+#include "game/keypad.h"
 #include "help/form3.h"
 #include "leaderboard/boardfolder.h"
 #include "leaderboard/form2.h"
@@ -100,12 +101,14 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
     keyPreview = new platform::KeyPreview(
         this, [this](std::int16_t& keyCode, std::int16_t shift) { Form_KeyDown(keyCode, shift); });
+    gameSize_ = size();
 }
 
 Form1::~Form1()
 {
     delete form2_;
     delete form3_;
+    delete keypad_.data();
 }
 
 void Form1::showPicture(vb::PictureBox* box, std::int16_t id)
@@ -159,6 +162,39 @@ Form3* Form1::form3()
     if (!form3_)
         form3_ = new Form3(this);
     return form3_;
+}
+
+game::Keypad* Form1::keypad()
+{
+    if (!keypad_) {
+        keypad_ = new game::Keypad(this, [this](int digit) {
+            std::int16_t keyCode = static_cast<std::int16_t>(platform::VK_0 + digit);
+            Form_KeyDown(keyCode, 0);
+        });
+    }
+    return keypad_;
+}
+
+void Form1::showKeypad(bool on)
+{
+    if (on == keypadShown())
+        return;
+    if (!on) {
+        keypad_->hide();
+        setFixedSize(gameSize_);
+        return;
+    }
+    game::Keypad* k = keypad();
+    k->setParent(this);
+    k->setTrayOnly(false);
+    k->setGeometry(gameSize_.width(), 0, game::Keypad::kColumnWidth, game::Keypad::kColumnHeight);
+    setFixedSize(gameSize_.width() + game::Keypad::kColumnWidth, gameSize_.height());
+    k->show();
+}
+
+bool Form1::keypadShown() const
+{
+    return keypad_ && keypad_->parentWidget() == this && !keypad_->isHidden();
 }
 
 void Form1::setChild(const history::Child& child)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -15,6 +16,10 @@
 
 class Form2;
 class Form3;
+
+namespace game {
+class Keypad;
+}
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -82,6 +87,15 @@ public:
     Form2* form2();
     Form3* form3();
 
+    // The on-screen keypad, made at its first use: each key pressed is
+    // Form_KeyDown with that digit's main-row key code, and it takes input
+    // only while this window does.
+    game::Keypad* keypad();
+    // Shows the keypad as a column beside the game, the window growing by
+    // its width, or takes it away (the window is then as it always was).
+    void showKeypad(bool on);
+    bool keypadShown() const;
+
     // Ends the program at a request from outside (logout, a signal, the
     // window destroyed): the leaderboard and help windows close as from
     // their close boxes, so a name not yet confirmed is not saved, and then
@@ -111,4 +125,6 @@ private:
     std::uint32_t deliverySerial_ = 0;  // counts deliveries set off, and game changes
     Form2* form2_ = nullptr;
     Form3* form3_ = nullptr;
+    QPointer<game::Keypad> keypad_;
+    QSize gameSize_;  // the window without the keypad
 };

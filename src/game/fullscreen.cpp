@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "assets/palette.h"
+#include "game/form1.h"
 #include "platform/devicegrid.h"
 #include "platform/firstpaint.h"
 #include "platform/songfont.h"
@@ -68,7 +69,8 @@ void decorateSide(QPainter& p, int side, double left, double room, int top, int 
 
 }  // namespace
 
-void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize screen, double scale)
+void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, const QRect& keypad, QSize screen,
+                   double scale)
 {
     // Most repaints are of the game alone (the lamb's steps, the time bar):
     // the game covers them, and nothing around it needs drawing again.
@@ -98,7 +100,9 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize s
     p.setClipRegion(QRegion(exposed) - QRegion(game));
     const double u = scale;  // one pixel of the game, in device pixels
     decorateSide(p, 0, 0, game.left(), game.top(), grass, band, u);
-    decorateSide(p, 1, game.right() + 1, screen.width() - game.right() - 1,
+    // A keypad beside the game takes the room on its right.
+    const int rightEnd = keypad.left() > game.right() ? keypad.left() : screen.width();
+    decorateSide(p, 1, game.right() + 1, rightEnd - game.right() - 1,
                  game.top(), grass, band, u);
     if (game.top() > 60 * u) {
         const double cloudScale = std::min(u * 1.2, game.top() * 0.6 / 56);
@@ -109,7 +113,7 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, QSize s
     p.restore();
 }
 
-FullScreen::FullScreen(QWidget* window) : window_(window)
+FullScreen::FullScreen(QWidget* window, KeypadRule keypad) : window_(window), keypad_(keypad)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -134,7 +138,24 @@ void FullScreen::enter()
         const vb::FrameLook frame{assets::kNavy, assets::kSky, assets::kCloseRed, vb::songFont(16, true)};
         stage_ = std::make_unique<vb::Stage>(window_, paintSurround, frame);
     }
-    stage_->enter(screen);
+    // The keypad leaves the window's column for a tray beside the game.
+    Form1* form = game();
+    if (!form || !keypad_.shows(true, form->keypadShown())) {
+        stage_->enter(screen);
+        return;
+    }
+    form->showKeypad(false);
+    Keypad* keypad = form->keypad();
+    keypad->setTrayOnly(true);
+    stage_->enter(screen, keypad, [](QSize stage, QSize window) {
+        const KeypadLayout layout = fullScreenLayout(stage, window);
+        return vb::Stage::Arrangement{layout.scale, layout.game, layout.keypad};
+    });
+}
+
+Form1* FullScreen::game() const
+{
+    return qobject_cast<Form1*>(window_.data());
 }
 
 void FullScreen::switchTo(QWidget* window)
@@ -154,8 +175,13 @@ void FullScreen::switchTo(QWidget* window)
 
 void FullScreen::leave()
 {
-    if (isOn())
-        stage_->leave();
+    if (!isOn())
+        return;
+    // The keypad goes back into the window's column before the window is
+    // shown again, so that it shows at its size at once.
+    if (Form1* form = game(); form && keypad_.shows(false, stage_->beside() != nullptr))
+        form->showKeypad(true);
+    stage_->leave();
 }
 
 void FullScreen::toggle()

@@ -1,7 +1,8 @@
 // The game full screen: the main window drawn as large as the screen allows,
 // in the middle of the screen, with the meadow and the sky going on around
-// it. F11 switches between full screen and the ordinary window at any time;
-// the game under way goes on as it was.
+// it, and the on-screen keypad beside it when it shows. F11 switches between
+// full screen and the ordinary window at any time; the game under way goes
+// on as it was, and a keypad that shows goes along.
 #pragma once
 
 #include <QObject>
@@ -9,6 +10,9 @@
 
 #include <memory>
 
+#include "game/keypad.h"
+
+class Form1;
 class QPainter;
 class QRect;
 class QSize;
@@ -24,9 +28,9 @@ namespace game {
 class FullScreen : public QObject {
     Q_OBJECT
 public:
-    // `window` is the main window; the switch listens for F11 in all the
-    // game's windows.
-    explicit FullScreen(QWidget* window);
+    // `window` is the window shown first; the switch listens for F11 in all
+    // the game's windows. `keypad` says when the main window's keypad shows.
+    explicit FullScreen(QWidget* window, KeypadRule keypad = {});
     ~FullScreen() override;
 
     // Full screen on the screen the window stands on.
@@ -48,15 +52,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The main window when it is the one shown, for its keypad.
+    Form1* game() const;
+
     QPointer<QWidget> window_;
+    KeypadRule keypad_;
     std::unique_ptr<vb::Stage> stage_;
 };
 
 // Paints what lies around the game on a full screen: the scene's sky, grass,
 // brown band and blue strip carried on to the screen's edges, with a few
 // clouds in the sky. `game` is where the game stands and `scale` its device
-// pixels per logical pixel on a screen `screen` large; `exposed` the part
-// of the screen to paint.
-void paintSurround(QPainter& painter, const QRect& exposed, const QRect& game, QSize screen, double scale);
+// pixels per logical pixel on a screen `screen` large, `keypad` where the
+// keypad stands (empty without it); `exposed` the part of the screen to
+// paint. The decorations keep clear of the keypad.
+void paintSurround(QPainter& painter, const QRect& exposed, const QRect& game, const QRect& keypad, QSize screen,
+                   double scale);
 
 }  // namespace game

@@ -219,8 +219,16 @@ int main(int argc, char** argv)
         }
         QWidget* first = picker ? static_cast<QWidget*>(picker.get()) : &form;
         platform::markFirstFrame(first);
+        // The on-screen keypad: asked for, refused, the family's setting, or
+        // by itself full screen on a touch screen.
+        game::KeypadRule keypad;
+        keypad.asked = options.keypad == game::CommandLine::Keypad::Shown;
+        keypad.refused = options.keypad == game::CommandLine::Keypad::Hidden;
+        keypad.keypadAlways = family.keypadAlways;
+        keypad.touchScreen = game::hasTouchScreen();
+        form.showKeypad(keypad.shows(false, false));
         // F11 switches between full screen and the window at any time.
-        game::FullScreen fullScreen(first);
+        game::FullScreen fullScreen(first, keypad);
         if (picker) {
             QObject::connect(picker.get(), &children::WhoIsPlaying::chosen, &form,
                              [&form, &fullScreen, &family](int index) {
@@ -251,6 +259,9 @@ int main(int argc, char** argv)
             if (QWindow* shown = vb::shownIn(&form))
                 shown->setIcon(icon);
         });
+        // scripts/bench_keypad.sh: how soon a key press is on the screen.
+        if (qEnvironmentVariableIsSet("PELLARO_MEASURE_KEYS"))
+            game::measureKeyLatency(&form, form.LabRes);
         // scripts/bench_fullscreen.sh: how long switching takes.
         if (const int times = qEnvironmentVariableIntValue("PELLARO_MEASURE_SWITCHING"); times > 0)
             fullScreen.measureSwitching(times);

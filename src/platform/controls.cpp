@@ -1,6 +1,8 @@
 #include "platform/controls.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -40,8 +42,49 @@ void setPictureRenderer(PictureRenderer renderer)
     pictureRenderer() = renderer;
 }
 
+namespace {
+
+// What assistive technology (and a test) sees of a picture box: a button
+// with a press action when it is one, a picture otherwise.
+class AccessibleBox : public QAccessibleWidget {
+public:
+    explicit AccessibleBox(PictureBox* box) : QAccessibleWidget(box, QAccessible::Graphic) {}
+
+    QAccessible::Role role() const override { return box()->isButton() ? QAccessible::Button : QAccessible::Graphic; }
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (box()->isButton())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString& name) override
+    {
+        if (name != pressAction()) {
+            QAccessibleWidget::doAction(name);
+            return;
+        }
+        if (box()->isButton() && box()->isEnabled())
+            emit box()->clicked();
+    }
+
+private:
+    PictureBox* box() const { return static_cast<PictureBox*>(widget()); }
+};
+
+QAccessibleInterface* accessibleBox(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()) && object && object->isWidgetType())
+        return new AccessibleBox(static_cast<PictureBox*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(accessibleBox), true);
+    Q_UNUSED(accessible);
     setAttribute(Qt::WA_OpaquePaintEvent);
     canvas_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     canvas_.fill(backColor_);
@@ -295,6 +338,11 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event)
     if (wasPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     QWidget::mouseReleaseEvent(event);
+}
+
+bool PictureBox::isButton() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&PictureBox::clicked));
 }
 
 PictureBox* PictureBox::cloneHidden() const

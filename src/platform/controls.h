@@ -67,6 +67,11 @@ public:
     // A hidden copy with this box's parent, place, size and settings.
     PictureBox* cloneHidden() const;
 
+    // A box whose clicks something listens to is a button: assistive
+    // technology is told so, under the box's accessible name, and may press
+    // it, which clicks it.
+    bool isButton() const;
+
 signals:
     void clicked();
 

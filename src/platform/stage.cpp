@@ -272,6 +272,9 @@ Stage::Stage(QWidget* window, Backdrop backdrop, FrameLook frame)
     : window_(window), backdrop_(std::move(backdrop)), frame_(std::move(frame))
 {
     setScene(&scene_);
+    // A press beside the windows leaves the keyboard focus where it was
+    // (in a guest's text box, say), rather than taking it from them all.
+    scene_.setStickyFocus(true);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -292,7 +295,9 @@ Stage::Stage(QWidget* window, Backdrop backdrop, FrameLook frame)
 
 Stage::~Stage()
 {
-    // The scene would delete the windows with their proxies: give them back.
+    // The scene would delete the windows with their proxies, and the view
+    // the widget beside: give them back.
+    releaseBeside();
     for (Guest* g : guests())
         unembed(g, g->place());
     if (proxy_)
@@ -309,11 +314,32 @@ std::vector<Stage::Guest*> Stage::guests()
     return live;
 }
 
-void Stage::enter(QScreen* screen)
+QWidget* Stage::besideHere() const
+{
+    return beside_ && beside_->parentWidget() == viewport() ? beside_.data() : nullptr;
+}
+
+void Stage::releaseBeside()
+{
+    if (QWidget* widget = besideHere()) {
+        widget->hide();
+        widget->setParent(nullptr);
+    }
+    beside_ = nullptr;
+    arrange_ = {};
+    besideShown_ = QRect();
+}
+
+void Stage::enter(QScreen* screen, QWidget* beside, Arrange arrange)
 {
     if (on_ || !window_)
         return;
     on_ = true;
+    if (beside && arrange) {
+        beside_ = beside;
+        arrange_ = std::move(arrange);
+        beside->setParent(viewport());
+    }
     // The windows it has open go along, over it.
     std::vector<QWidget*> open;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -329,6 +355,8 @@ void Stage::enter(QScreen* screen)
     setGeometry(screen ? screen->geometry() : QRect(0, 0, 800, 600));
     showFullScreen();
     layOut();
+    if (QWidget* widget = besideHere())
+        widget->show();
     for (QWidget* w : open)
         present(w);
     activateWindow();
@@ -349,6 +377,7 @@ void Stage::leave()
         unembed(g, g->place());
     }
     guests_.clear();
+    releaseBeside();
     if (proxy_)
         unembed(proxy_, place_);
     proxy_ = nullptr;
@@ -403,8 +432,18 @@ void Stage::layOut()
         return;
     const double dpr = devicePixelRatioF();
     const QSize device(qRound(width() * dpr), qRound(height() * dpr));
-    scale_ = fitScale(device, window_->size());
-    shown_ = fittedRect(device, window_->size(), scale_);
+    if (QWidget* widget = besideHere()) {
+        const Arrangement a = arrange_(device, window_->size());
+        scale_ = a.scale;
+        shown_ = a.window;
+        besideShown_ = a.beside;
+        // Its own pixels are logical ones: whole device pixels at a ratio of 1.
+        widget->setGeometry(QRectF(QPointF(a.beside.topLeft()) / dpr, QSizeF(a.beside.size()) / dpr).toRect());
+    } else {
+        scale_ = fitScale(device, window_->size());
+        shown_ = fittedRect(device, window_->size(), scale_);
+        besideShown_ = QRect();
+    }
     scene_.setSceneRect(0, 0, width(), height());
     proxy_->setScale(scale_ / dpr);
     proxy_->setPos(QPointF(shown_.topLeft()) / dpr);
@@ -421,7 +460,7 @@ void Stage::drawBackground(QPainter* painter, const QRectF& rect)
     painter->save();
     painter->scale(1.0 / dpr, 1.0 / dpr);
     const QRect exposed = QRectF(rect.topLeft() * dpr, rect.size() * dpr).toAlignedRect();
-    backdrop_(*painter, exposed, shown_, QSize(qRound(width() * dpr), qRound(height() * dpr)), scale_);
+    backdrop_(*painter, exposed, shown_, besideShown_, QSize(qRound(width() * dpr), qRound(height() * dpr)), scale_);
     painter->restore();
 }
 

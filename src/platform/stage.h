@@ -67,22 +67,41 @@ class Stage : public QGraphicsView {
     Q_OBJECT
 public:
     // Paints what lies around the window: `window` is where the window
-    // stands on the stage `stage` large and `scale` the device pixels per
-    // logical pixel; `painter` paints in device pixels, `exposed` is the part
-    // to paint.
+    // stands on the stage `stage` large, `beside` where the widget beside it
+    // stands (empty without one) and `scale` the device pixels per logical
+    // pixel; `painter` paints in device pixels, `exposed` is the part to
+    // paint. It also paints under the widget beside, which shows it where
+    // it is transparent.
     using Backdrop = std::function<void(QPainter& painter, const QRect& exposed, const QRect& window,
-                                        QSize stage, double scale)>;
+                                        const QRect& beside, QSize stage, double scale)>;
+
+    // Where the window and the widget beside it stand on a stage, in device
+    // pixels, and the window's scale.
+    struct Arrangement {
+        double scale = 1.0;  // device pixels per logical pixel of the window
+        QRect window;
+        QRect beside;
+    };
+    // Arranges a window `window` large (logical pixels) and the widget
+    // beside it on a stage `stage` large (device pixels).
+    using Arrange = std::function<Arrangement(QSize stage, QSize window)>;
 
     Stage(QWidget* window, Backdrop backdrop, FrameLook frame);
     ~Stage() override;
 
     // Takes the window and the windows it has open onto the stage and covers
-    // `screen` with it.
-    void enter(QScreen* screen);
+    // `screen` with it. Without `beside` the window is as large as fits
+    // (fitScale) in the middle; with it, `beside` becomes a child of the
+    // stage, shown unscaled, and `arrange` places the two. The stage never
+    // owns it.
+    void enter(QScreen* screen, QWidget* beside = nullptr, Arrange arrange = {});
     // Gives the window and its open guests back as ordinary windows, where
-    // they stood before.
+    // they stood before. The widget beside, if it is still the stage's
+    // child, is hidden and left without a parent.
     void leave();
     bool isOn() const { return on_; }
+    // The widget beside the window while the stage is on, or nullptr.
+    QWidget* beside() const { return beside_; }
 
     // The stage showing `window`, or nullptr.
     static Stage* of(const QWidget* window);
@@ -105,6 +124,9 @@ private:
 
     // Fits the scale and the places to the stage's size and screen.
     void layOut();
+    // The widget beside, while it is still the stage's child.
+    QWidget* besideHere() const;
+    void releaseBeside();
     void place(Guest& guest) const;
     // The guests still on the stage, first presented first.
     std::vector<Guest*> guests();
@@ -118,6 +140,9 @@ private:
     QPoint place_;  // where the window stood as an ordinary window
     double scale_ = 1.0;
     QRect shown_;   // where the window stands, in device pixels of the stage
+    QPointer<QWidget> beside_;
+    Arrange arrange_;
+    QRect besideShown_;  // where the widget beside stands, in device pixels
     bool on_ = false;
 };
 

@@ -120,6 +120,18 @@ units_digit() {
   echo "?"
 }
 
+# The digit the scale's units box shows in window $1 where it is drawn at
+# another scale, at (x, y) and w x h on the screen: the rendered 1x digit in
+# folder $2 it is nearest to, once made as small.
+# usage: scaled_digit WID FOLDER X Y W H
+scaled_digit() {
+  import -window "$1" "$WORK/shot.png"
+  convert "$WORK/shot.png" -crop "$5x$6+$3+$4" +repage -resize '30x50!' "$WORK/units.png"
+  for d in 0 1 2 3 4 5 6 7 8 9; do
+    echo "$(compare -metric RMSE "$WORK/units.png" "$2/30$d.bmp" null: 2>&1 | cut -d' ' -f1) $d"
+  done | sort -n | head -n 1 | cut -d' ' -f2
+}
+
 # A fingerprint of what window $1 shows in the box at (x, y) of size w x h.
 region_of() {
   import -window "$1" -crop "$4x$5+$2+$3" +repage rgb:- | cksum

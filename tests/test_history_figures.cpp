@@ -3,7 +3,7 @@
 // day, minutes on the calendar, the sums that cross a ten, the hard groups
 // and what is said about them, the trend, and the two CSV files.
 #include "history/csvexport.h"
-#include "history/figures.h"
+#include "parents/figures.h"
 
 #include <QDir>
 #include <QFile>

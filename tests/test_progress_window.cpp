@@ -15,9 +15,9 @@
 
 #include <set>
 
-#include "history/chart.h"
+#include "parents/chart.h"
 #include "history/csvexport.h"
-#include "history/progresswindow.h"
+#include "parents/progresswindow.h"
 #include "platform/songfont.h"
 
 using namespace history;

@@ -25,7 +25,7 @@
 #include "children/whoisplaying.h"
 #include "history/family.h"
 #include "history/csvexport.h"
-#include "history/progresswindow.h"
+#include "parents/progresswindow.h"
 #include "history/store.h"
 #include "platform/shutdown.h"
 #include "platform/stage.h"

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "history/progresswindow.h"
+#include "parents/progresswindow.h"
 #include "platform/firstpaint.h"
 
 int main(int argc, char** argv)

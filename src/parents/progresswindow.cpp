@@ -1,4 +1,4 @@
-#include "history/progresswindow.h"
+#include "parents/progresswindow.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "history/chart.h"
+#include "parents/chart.h"
 
 #include <QImage>
 #include <QPainter>
@@ -10,7 +10,7 @@
 #include <unordered_set>
 
 #include "assets/palette.h"
-#include "history/figures.h"
+#include "parents/figures.h"
 #include "platform/songfont.h"
 
 namespace history {

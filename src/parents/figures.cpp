@@ -1,4 +1,4 @@
-#include "history/figures.h"
+#include "parents/figures.h"
 
 #include <algorithm>
 #include <cmath>

@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "history/chart.h"
-#include "history/figures.h"
+#include "parents/chart.h"
+#include "parents/figures.h"
 #include "history/records.h"
 
 class QButtonGroup;

@@ -84,7 +84,9 @@ private slots:
 
         Store store(path);
         QVERIFY(store.open());
-        QVERIFY(store.addGame(gameOn(QDate(2026, 3, 1), ming, 100)));
+        history::Game practised = gameOn(QDate(2026, 3, 1), ming, 100);
+        practised.practice = true;
+        QVERIFY(store.addGame(practised));
         QVERIFY(store.addGame(gameOn(QDate(2026, 3, 2), 0, 200)));
         QVERIFY(store.addGame(gameOn(QDate(2026, 3, 9), 0, 300)));
         QCOMPARE(family.remove(lily), Change::Done);
@@ -104,9 +106,9 @@ private slots:
         // the columns before it are as they were.
         const history::CsvFiles csv = history::makeCsv(games, history::readFamily(path));
         const QList<QByteArray> rows = csv.games.split('\n');
-        QVERIFY(rows[0].endsWith(QByteArray("答错,孩子\r")));
-        QVERIFY(rows[1].endsWith(QByteArray(",1,1,0,小明\r")));
-        QVERIFY(rows[2].endsWith(QByteArray(",1,1,0,\r")));
+        QVERIFY(rows[0].endsWith(QByteArray("答错,孩子,练习\r")));
+        QVERIFY(rows[1].endsWith(QByteArray(",1,1,0,小明,是\r")));
+        QVERIFY(rows[2].endsWith(QByteArray(",1,1,0,,否\r")));
         QVERIFY(csv.answers.split('\n')[1].endsWith(QByteArray(",否,小明\r")));
     }
 };

@@ -344,9 +344,9 @@ private slots:
         const QList<QByteArray> g = csv.games.mid(3).split('\n');
         QCOMPARE(g.size(), 4);  // header, two games, and after the last CR LF nothing
         QCOMPARE(QString::fromUtf8(g[0]),
-                 QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子\r"));
-        QCOMPARE(g[1], QByteArray("7,2026-12-08T09:15:02+08:00,2,8450,time,183.3,3,2,4,\r"));
-        QCOMPARE(g[2], QByteArray("8,2026-12-08T18:00:00-03:00,1,10,closed,1.0,0,0,0,\r"));
+                 QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子,练习\r"));
+        QCOMPARE(g[1], QByteArray("7,2026-12-08T09:15:02+08:00,2,8450,time,183.3,3,2,4,,否\r"));
+        QCOMPARE(g[2], QByteArray("8,2026-12-08T18:00:00-03:00,1,10,closed,1.0,0,0,0,,否\r"));
         QCOMPARE(isoWithOffset(at("2026-12-08T18:00:00", 0), false), QStringLiteral("2026-12-08T18:00:00+00:00"));
         QVERIFY(isoWithOffset(QDateTime::currentDateTime(), true).contains(QRegularExpression("\\.\\d{3}[+-]\\d\\d:\\d\\d$")));
 

@@ -85,8 +85,9 @@ int runCommand(Command command, const QString& path, const QString& name, const 
     }
     if (!picture.isEmpty() && !assets::findAnimal(picture))
         return report(history::Change::NoSuchAnimal, history::FamilyWriter(path), name, picture, family, {});
+    const bool forOthers = (command == Command::PracticeOn || command == Command::PracticeOff) && name.isEmpty();
     const history::Child* child = family.find(name);
-    if (command != Command::Add && !child)
+    if (command != Command::Add && !forOthers && !child)
         return report(history::Change::NoSuchChild, history::FamilyWriter(path), name, picture, family, {});
 
     history::FamilyWriter writer(path);
@@ -111,6 +112,14 @@ int runCommand(Command command, const QString& path, const QString& name, const 
     case Command::SetPicture:
         return report(writer.setAnimal(child->id, assets::findAnimal(picture)->id), writer, name, picture, family,
                       QStringLiteral("%1's picture is now the %2").arg(child->name, assets::findAnimal(picture)->id));
+    case Command::PracticeOn:
+    case Command::PracticeOff: {
+        const bool on = command == Command::PracticeOn;
+        return report(writer.setPractice(forOthers ? 0 : child->id, on), writer, name, picture, family,
+                      QStringLiteral("practice is %1 for %2")
+                          .arg(on ? QStringLiteral("on") : QStringLiteral("off"),
+                               forOthers ? QStringLiteral("the games of no child") : child->name));
+    }
     case Command::List:
         break;
     }

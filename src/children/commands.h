@@ -9,11 +9,12 @@
 
 namespace children {
 
-enum class Command { List, Add, Rename, Remove, SetPicture };
+enum class Command { List, Add, Rename, Remove, SetPicture, PracticeOn, PracticeOff };
 
 // Runs `command` on the family kept in the history file at `path`: `name`
 // is the child's (the new child's for Add), `newName` the new name for
-// Rename, `picture` an animal for Add (may be empty) and SetPicture.
+// Rename, `picture` an animal for Add (may be empty) and SetPicture; for
+// PracticeOn and PracticeOff `name` may be empty: the games of no child.
 // Prints what was done on standard output and what is wrong on standard
 // error; returns the exit code: 0, 2 for a name or an animal that will not
 // do (nothing changed), 1 for a history that cannot be written.

@@ -113,6 +113,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, bool beforeQt
             if (!command(arg.rfind("--add-child", 0) == 0 ? CommandLine::Action::AddChild
                                                           : CommandLine::Action::RemoveChild))
                 return fail("one change to the children at a time");
+        } else if (option("--practice", value)) {
+            if (value != "on" && value != "off")
+                return fail("option '--practice' takes 'on' or 'off'");
+            line.practice = value == "on";
+            if (!command(CommandLine::Action::Practice))
+                return fail("one change to the children at a time");
         } else if (arg == "--rename-child") {
             if (i + 2 >= args.size())
                 return fail("option '--rename-child' needs the old name and the new one");
@@ -176,6 +182,10 @@ std::string helpText()
            "                    give a child another picture\n"
            "      --remove-child NAME\n"
            "                    remove a child; their games stay, under \"other children\"\n"
+           "      --practice on|off [--child NAME]\n"
+           "                    the lamb brings more of the sums this child (or, without\n"
+           "                    --child, a player who is none of the children) finds\n"
+           "                    hard, chosen from their own games; off by default\n"
            "      --child NAME  start the game as that child, without asking who plays\n"
            "                    (for a desktop shortcut of each child's own); with\n"
            "                    --progress, show that child first\n"

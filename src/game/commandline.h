@@ -23,6 +23,9 @@ struct CommandLine {
         RenameChild,
         RemoveChild,
         SetPicture,
+        // Practice on (`practice` true) or off for `child`, or for the games
+        // without a child when no child is named.
+        Practice,
     };
     Action action = Action::Play;
     std::string error;
@@ -47,6 +50,7 @@ struct CommandLine {
     std::string child;
     std::string newName;  // --rename-child OLD NEW
     std::string picture;  // --picture ANIMAL
+    bool practice = false;  // --practice on|off
 };
 
 constexpr double kMinZoom = 1.0;

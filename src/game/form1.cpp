@@ -11,9 +11,13 @@
 #include "platform/system.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QCoreApplication>
 #include <QIcon>
 #include <QPixmap>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -201,6 +205,36 @@ void Form1::setChild(const history::Child& child)
 {
     childName = child.name;
     childId = child.id;
+    practiceOn = child.practice;
+}
+
+bool Form1::practicing() const
+{
+    return practiceOn && practice_.level == grade && !practice_.bySum.empty();
+}
+
+void Form1::preparePractice()
+{
+    // Worked out once a game, on the history's thread, from this child's
+    // games at this level; until it comes (well before the first arrival)
+    // the amounts are drawn as when practice is off.
+    practice_ = practice::Priorities();
+    asked_.clear();
+    if (!practiceOn)
+        return;
+    const std::uint32_t game = gameSerial_;
+    const int level = grade;
+    const std::int64_t child = childId;
+    recorder.readGames([this, game, level, child](const std::vector<history::Game>& games) {
+        std::vector<history::Game> own;
+        std::copy_if(games.begin(), games.end(), std::back_inserter(own),
+                     [child](const history::Game& g) { return g.childId == child; });
+        practice::Priorities ready = practice::priorities(own, level, QDateTime::currentDateTime());
+        QMetaObject::invokeMethod(this, [this, game, ready = std::move(ready)] {
+            if (game == gameSerial_)
+                practice_ = ready;
+        });
+    });
 }
 
 // ------------------------------------------------------------------ start-up
@@ -273,13 +307,26 @@ void Form1::Timer1_Timer()
 
         platform::Randomize();
         int tens = 0;
-        if (grade == 1) {
-            tens = static_cast<int>(platform::Rnd() * 3);
-            showPicture(Pic1, static_cast<std::int16_t>(kDigitZero + tens));
-        }
-        int units = static_cast<int>(platform::Rnd() * 10);
-        while (tens == 0 && units == 0)
+        int units = 0;
+        if (practicing()) {
+            // Practice: the amount comes from this child's hard sums; the
+            // scale shows it as it shows any other.
+            const int signUnits = LabAll->caption().toInt() % 10;
+            const int chosen = practice::chooseAmount(practice_, signUnits, asked_, platform::Rnd);
+            asked_.push_back({chosen, practice::sumOf(grade, signUnits, chosen)});
+            tens = chosen / 10;
+            units = chosen % 10;
+            if (grade == 1)
+                showPicture(Pic1, static_cast<std::int16_t>(kDigitZero + tens));
+        } else {
+            if (grade == 1) {
+                tens = static_cast<int>(platform::Rnd() * 3);
+                showPicture(Pic1, static_cast<std::int16_t>(kDigitZero + tens));
+            }
             units = static_cast<int>(platform::Rnd() * 10);
+            while (tens == 0 && units == 0)
+                units = static_cast<int>(platform::Rnd() * 10);
+        }
         showPicture(Pic2, static_cast<std::int16_t>(kDigitZero + units));
 
         amount = static_cast<std::int16_t>(units + 10 * tens);
@@ -419,7 +466,8 @@ void Form1::Pictb_Click()
 
     // A game under way gives way to the new one.
     recorder.end(history::Ending::Restart, fcount);
-    recorder.start(grade, childId);
+    recorder.start(grade, childId, practiceOn);
+    preparePractice();
 
     fcount = 0;
     LabFc->setCaption(QStringLiteral("0"));

@@ -11,6 +11,7 @@
 
 #include "history/family.h"
 #include "history/recorder.h"
+#include "practice/practice.h"
 #include "platform/controls.h"
 #include "platform/keys.h"
 
@@ -38,6 +39,12 @@ public:
     std::int64_t childId = 0;
     // `child` plays from the next game on.
     void setChild(const history::Child& child);
+    // The lamb brings more of the sums this child finds hard (from the
+    // next game on); off, the amounts are drawn evenly.
+    bool practiceOn = false;
+    // The sums' priorities of the game under way once worked out (empty
+    // before, and while practice is off).
+    const practice::Priorities& practicePriorities() const { return practice_; }
 
     // ---- play state
     bool playing = false;             // a game is under way; keys are ignored while false
@@ -120,6 +127,13 @@ private:
     // True when the game this handler started in was ended, stopped or
     // restarted while it yielded to the event loop.
     bool gameChangedSince(std::uint32_t serial) const;
+
+    // Practice: the sums' priorities for this game, once worked out, and
+    // the loads of this game so far.
+    bool practicing() const;
+    void preparePractice();
+    practice::Priorities practice_;
+    std::vector<practice::Asked> asked_;
 
     std::uint32_t gameSerial_ = 0;      // counts starts, stops and ends of games
     std::uint32_t deliverySerial_ = 0;  // counts deliveries set off, and game changes

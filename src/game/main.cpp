@@ -52,6 +52,7 @@ int answerCommandLine(const game::CommandLine& line)
     case game::CommandLine::Action::RenameChild:
     case game::CommandLine::Action::RemoveChild:
     case game::CommandLine::Action::SetPicture:
+    case game::CommandLine::Action::Practice:
         return -1;
     case game::CommandLine::Action::ShowHelp:
         std::fputs(game::helpText().c_str(), stdout);
@@ -91,6 +92,7 @@ std::optional<children::Command> childrenCommand(game::CommandLine::Action actio
     case A::RenameChild: return children::Command::Rename;
     case A::RemoveChild: return children::Command::Remove;
     case A::SetPicture: return children::Command::SetPicture;
+    case A::Practice: return children::Command::PracticeOn;
     default: return std::nullopt;
     }
 }
@@ -147,7 +149,9 @@ int main(int argc, char** argv)
         QCoreApplication app(argc, argv);
         return exportHistory(QString::fromStdString(line.exportFolder), QString::fromLocal8Bit(line.child));
     }
-    if (const auto command = childrenCommand(line.action)) {
+    if (auto command = childrenCommand(line.action)) {
+        if (*command == children::Command::PracticeOn && !line.practice)
+            command = children::Command::PracticeOff;
         QCoreApplication app(argc, argv);
         return children::runCommand(*command, history::Store::defaultPath(), QString::fromLocal8Bit(line.child),
                                     QString::fromLocal8Bit(line.newName), QString::fromLocal8Bit(line.picture));
@@ -198,6 +202,9 @@ int main(int argc, char** argv)
         form.Form_Load();
         platform::startupMark("main window loaded");
         const history::Family family = familyRead.get();
+        // The games of no child (another child, or a family without
+        // children) practise when the parents said so for them.
+        form.practiceOn = family.practiceForOthers;
         platform::startupMark("family read");
         const QString asked = QString::fromLocal8Bit(options.child.empty() ? line.child : options.child);
         if (!asked.isEmpty()) {

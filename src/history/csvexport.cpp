@@ -48,7 +48,7 @@ CsvFiles makeCsv(const std::vector<Game>& games, const Family& family)
         return QString();
     };
     CsvFiles out{"\xEF\xBB\xBF", "\xEF\xBB\xBF"};
-    appendRow(out.games, QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子").split(','));
+    appendRow(out.games, QString::fromUtf8("编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子,练习").split(','));
     appendRow(out.answers,
               QString::fromUtf8("局编号,开始时间,难度,序号,秤上数量,原来的总数,正确答案,结果,输入,用时（秒）,走路时输入,孩子")
                   .split(','));
@@ -79,7 +79,8 @@ CsvFiles makeCsv(const std::vector<Game>& games, const Family& family)
         }
         appendRow(out.games, game + QStringList{QString::number(g.score), endingName(g.ending),
                                                 QString::number(g.durationMs / 1000.0, 'f', 1), QString::number(loads),
-                                                QString::number(right), QString::number(wrong), child});
+                                                QString::number(right), QString::number(wrong), child,
+                                                QString::fromUtf8(g.practice ? "是" : "否")});
     }
     return out;
 }

@@ -20,7 +20,7 @@ inline constexpr char kAnswersCsvName[] = "pellaro-answers.csv";
 // or a line break (quotes doubled), CR LF line ends, a game's start as
 // local time with its offset ("2026-12-08T09:15:02+08:00"), the level as
 // the child sees it (1 or 2), the ending by its stored name ("wrong", ...).
-// games: 编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子
+// games: 编号,开始时间,难度,得分,结束方式,时长（秒）,送货次数,答对,答错,孩子,练习
 //   送货次数 counts real loads; 答对 and 答错 count every right answer and
 //   wrong entry, digits typed while the lamb walked included.
 // answers: 局编号,开始时间,难度,序号,秤上数量,原来的总数,正确答案,结果,输入,用时（秒）,走路时输入,孩子
@@ -30,7 +30,8 @@ inline constexpr char kAnswersCsvName[] = "pellaro-answers.csv";
 //   for those rows 秤上数量 and 原来的总数 are empty. A load's wrong entries
 //   come first, in the order typed, then its right answer or 未答 (only for
 //   real loads). 孩子, last in both, is the name of the child who played
-//   (from `family`), empty for a game of no child.
+//   (from `family`), empty for a game of no child; 练习, last in the games
+//   file, is 是 when practice chose the game's amounts, else 否.
 struct CsvFiles {
     QByteArray games;
     QByteArray answers;

@@ -77,22 +77,33 @@ void Recorder::end(Ending ending, std::int32_t score)
     game_.ending = ending;
     game_.score = score;
     game_.durationMs = gameClock_.elapsed();
-    if (!writer_) {
-        writer_ = std::make_unique<QThread>();
-        inWriter_ = std::make_unique<QObject>();
-        inWriter_->moveToThread(writer_.get());
-        writer_->start();
-        QMetaObject::invokeMethod(inWriter_.get(), [this, path = Store::defaultPath()] {
-            store_ = std::make_unique<Store>(path);
-            store_->open();
-        });
-    }
+    startWriting();
     // In turn, on the writer's thread.
     QMetaObject::invokeMethod(inWriter_.get(), [this, game = std::move(game_)] {
         if (!store_->addGame(game))
             qWarning("pellaro: a game could not be kept in the play history (%s)", qPrintable(store_->lastError()));
     });
     game_ = Game();
+}
+
+void Recorder::startWriting()
+{
+    if (writer_)
+        return;
+    writer_ = std::make_unique<QThread>();
+    inWriter_ = std::make_unique<QObject>();
+    inWriter_->moveToThread(writer_.get());
+    writer_->start();
+    QMetaObject::invokeMethod(inWriter_.get(), [this, path = Store::defaultPath()] {
+        store_ = std::make_unique<Store>(path);
+        store_->open();
+    });
+}
+
+void Recorder::readGames(std::function<void(const std::vector<Game>&)> use)
+{
+    startWriting();
+    QMetaObject::invokeMethod(inWriter_.get(), [this, use = std::move(use)] { use(store_->loadAll()); });
 }
 
 void Recorder::flush()

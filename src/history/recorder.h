@@ -11,7 +11,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "history/records.h"
 
@@ -50,7 +52,15 @@ public:
     // Waits until every finished game has been written or given up.
     void flush();
 
+    // Runs `use` on the writing thread with every game kept (oldest first,
+    // games finished before this call included), so that what is worked
+    // out from years of them never holds up the game.
+    void readGames(std::function<void(const std::vector<Game>&)> use);
+
 private:
+    // The writing thread, started when first needed.
+    void startWriting();
+
     // The load the next entry belongs to: the one on the scale until it is
     // answered right, or one of its own for digits typed while the lamb walks.
     Delivery& currentLoad();

@@ -1,5 +1,8 @@
 #include "assets/catalogue.h"
 
+#include <QPainter>
+#include <QSvgRenderer>
+
 #include <QCache>
 #include <QFile>
 #include <QImageReader>
@@ -305,5 +308,13 @@ void setMissingForTest(std::set<int> ids)
     missingIds() = std::move(ids);
 }
 
+
+void drawDecoration(QPainter& painter, const QString& id, QPointF corner, double scale)
+{
+    static QSvgRenderer decorations(QStringLiteral(":/surround/surround.svg"));
+    const QRectF bounds = decorations.boundsOnElement(id);
+    if (!bounds.isEmpty())
+        decorations.render(&painter, id, QRectF(corner, bounds.size() * scale));
+}
 
 }  // namespace assets

@@ -15,12 +15,15 @@
 #include <QByteArray>
 #include <QIcon>
 #include <QImage>
+#include <QPointF>
 #include <QString>
 #include <cstdint>
 #include <set>
 #include <vector>
 
 #include "platform/devicegrid.h"
+
+class QPainter;
 
 namespace assets {
 
@@ -57,6 +60,11 @@ QImage programIcon();
 // 256, so a taskbar or switcher on a scaled screen shows it sharp rather than
 // the 32 x 32 picture blown up. Each size is read when first asked for.
 QIcon windowIcon();
+
+// Draws the scene's decoration `id` ("cloud", "daisy", "tulip", "tuft": the
+// sky and the meadow of full screen and of the first window) with its top
+// left corner at `corner`, `scale` times its size in pixels of the game.
+void drawDecoration(QPainter& painter, const QString& id, QPointF corner, double scale);
 
 // Test seam: ids listed here load as if they were missing.
 void setMissingForTest(std::set<int> ids);

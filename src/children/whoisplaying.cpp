@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QSvgRenderer>
 
 #include <algorithm>
 #include <cmath>
@@ -198,10 +197,8 @@ void WhoIsPlaying::paintEvent(QPaintEvent* event)
     p.restore();
 
     p.setRenderHint(QPainter::Antialiasing);
-    static QSvgRenderer decorations(QStringLiteral(":/surround/surround.svg"));
     auto decoration = [&](const char* id, QPointF at, double scale) {
-        const QRectF bounds = decorations.boundsOnElement(QLatin1String(id));
-        decorations.render(&p, QLatin1String(id), QRectF(at, bounds.size() * scale));
+        assets::drawDecoration(p, QLatin1String(id), at, scale);
     };
     decoration("cloud", {18, 74}, 0.8);
     decoration("cloud", {430, 96}, 0.6);

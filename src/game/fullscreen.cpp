@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QWidget>
 #include <QWindow>
 
@@ -16,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "assets/catalogue.h"
 #include "assets/palette.h"
 #include "game/form1.h"
 #include "platform/devicegrid.h"
@@ -27,23 +27,6 @@ namespace game {
 
 namespace {
 
-// The cloud, daisy, tulip and tuft drawn in the scene's manner.
-QSvgRenderer& decorations()
-{
-    static QSvgRenderer renderer(QStringLiteral(":/surround/surround.svg"));
-    return renderer;
-}
-
-// Draws decoration `id` with its top left corner at `corner`, `scale` times
-// its size in the drawing (which is in pixels of the game).
-void decoration(QPainter& p, const QString& id, QPointF corner, double scale)
-{
-    QSvgRenderer& svg = decorations();
-    const QRectF bounds = svg.boundsOnElement(id);
-    if (bounds.isEmpty())
-        return;
-    svg.render(&p, id, QRectF(corner, bounds.size() * scale));
-}
 
 // The decorations of one side of the game, `room` device pixels wide from
 // column `left`; `side` 0 or 1 gives each side an arrangement of its own.
@@ -52,10 +35,10 @@ void decorateSide(QPainter& p, int side, double left, double room, int top, int 
     if (room < 70 * u)
         return;
     const double cloudScale = std::min(u, room * 0.8 / 108);
-    decoration(p, QStringLiteral("cloud"), {left + room / 2 - 54 * cloudScale, top + (40 + 50 * side) * u},
+    assets::drawDecoration(p, QStringLiteral("cloud"), {left + room / 2 - 54 * cloudScale, top + (40 + 50 * side) * u},
                cloudScale);
     if (room > 170 * u)
-        decoration(p, QStringLiteral("cloud"), {left + room * (0.15 + 0.3 * side), top + (150 - 100 * side) * u},
+        assets::drawDecoration(p, QStringLiteral("cloud"), {left + room * (0.15 + 0.3 * side), top + (150 - 100 * side) * u},
                    cloudScale * 0.7);
     const QString meadow[] = {QStringLiteral("daisy"), QStringLiteral("tuft"), QStringLiteral("tulip"),
                               QStringLiteral("daisy"), QStringLiteral("tuft")};
@@ -63,7 +46,7 @@ void decorateSide(QPainter& p, int side, double left, double room, int top, int 
     for (int i = 0; i < count; ++i) {
         const double x = left + room * (i + 0.5) / count - 6 * u;
         const double y = grass + (band - grass) * (0.2 + 0.6 * ((i * 7 + side * 2) % count) / count);
-        decoration(p, meadow[(i + 2 * side) % 5], {x, y}, u * 1.2);
+        assets::drawDecoration(p, meadow[(i + 2 * side) % 5], {x, y}, u * 1.2);
     }
 }
 
@@ -106,8 +89,8 @@ void paintSurround(QPainter& p, const QRect& exposed, const QRect& game, const Q
                  game.top(), grass, band, u);
     if (game.top() > 60 * u) {
         const double cloudScale = std::min(u * 1.2, game.top() * 0.6 / 56);
-        decoration(p, QStringLiteral("cloud"), {game.left() + game.width() * 0.08, game.top() * 0.3}, cloudScale);
-        decoration(p, QStringLiteral("cloud"), {game.left() + game.width() * 0.6, game.top() * 0.5},
+        assets::drawDecoration(p, QStringLiteral("cloud"), {game.left() + game.width() * 0.08, game.top() * 0.3}, cloudScale);
+        assets::drawDecoration(p, QStringLiteral("cloud"), {game.left() + game.width() * 0.6, game.top() * 0.5},
                    cloudScale * 0.75);
     }
     p.restore();

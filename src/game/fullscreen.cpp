@@ -121,19 +121,33 @@ void FullScreen::enter()
         const vb::FrameLook frame{assets::kNavy, assets::kSky, assets::kCloseRed, vb::songFont(16, true)};
         stage_ = std::make_unique<vb::Stage>(window_, paintSurround, frame);
     }
-    // The keypad leaves the window's column for a tray beside the game.
-    Form1* form = game();
-    if (!form || !keypad_.shows(true, form->keypadShown())) {
+    Keypad* keypad = keypadBeside();
+    if (!keypad) {
         stage_->enter(screen);
         return;
     }
+    stage_->enter(screen, keypad, keypadArrangement());
+}
+
+// The keypad, when it is to stand beside the game on the stage: it leaves
+// the window's column for a tray of its own.
+Keypad* FullScreen::keypadBeside()
+{
+    Form1* form = game();
+    if (!form || !keypad_.shows(true, form->keypadShown()))
+        return nullptr;
     form->showKeypad(false);
     Keypad* keypad = form->keypad();
     keypad->setTrayOnly(true);
-    stage_->enter(screen, keypad, [](QSize stage, QSize window) {
+    return keypad;
+}
+
+vb::Stage::Arrange FullScreen::keypadArrangement()
+{
+    return [](QSize stage, QSize window) {
         const KeypadLayout layout = fullScreenLayout(stage, window);
         return vb::Stage::Arrangement{layout.scale, layout.game, layout.keypad};
-    });
+    };
 }
 
 Form1* FullScreen::game() const
@@ -143,16 +157,19 @@ Form1* FullScreen::game() const
 
 void FullScreen::switchTo(QWidget* window)
 {
-    const bool on = isOn();
+    if (isOn()) {
+        // The stage stays on the screen, with the new window in the old one's place.
+        window_ = window;
+        Keypad* keypad = keypadBeside();
+        stage_->replaceWindow(window, keypad, keypad ? keypadArrangement() : vb::Stage::Arrange());
+        return;
+    }
     QWidget* before = window_;
-    // The stage gives its window back, hidden, as it goes.
-    stage_.reset();
+    stage_.reset();  // made again for the new window when it enters
     if (before && before != window)
         before->hide();
     window_ = window;
-    if (on)
-        enter();
-    else if (window_)
+    if (window_)
         window_->show();
 }
 

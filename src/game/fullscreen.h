@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "game/keypad.h"
+#include "platform/stage.h"
 
 class Form1;
 class QPainter;
@@ -18,10 +19,6 @@ class QRect;
 class QSize;
 class QScreen;
 class QWidget;
-
-namespace vb {
-class Stage;
-}
 
 namespace game {
 
@@ -54,6 +51,8 @@ protected:
 private:
     // The main window when it is the one shown, for its keypad.
     Form1* game() const;
+    Keypad* keypadBeside();
+    static vb::Stage::Arrange keypadArrangement();
 
     QPointer<QWidget> window_;
     KeypadRule keypad_;

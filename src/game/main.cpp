@@ -239,11 +239,15 @@ int main(int argc, char** argv)
         if (picker) {
             QObject::connect(picker.get(), &children::WhoIsPlaying::chosen, &form,
                              [&form, &fullScreen, &family](int index) {
+                                 platform::startupMark("child chosen");
                                  if (index >= 0)
                                      form.setChild(family.children[static_cast<std::size_t>(index)]);
                                  // Once the key or click that chose is handled:
                                  // the stage it came through may go.
-                                 QTimer::singleShot(0, &form, [&form, &fullScreen] { fullScreen.switchTo(&form); });
+                                 QTimer::singleShot(0, &form, [&form, &fullScreen] {
+                                     platform::markFirstFrame(&form);
+                                     fullScreen.switchTo(&form);
+                                 });
                              });
             platform::onEndRequest(picker.get(), [&form] {
                 form.closeAllWindows();

@@ -363,6 +363,34 @@ void Stage::enter(QScreen* screen, QWidget* beside, Arrange arrange)
     setFocus();
 }
 
+void Stage::replaceWindow(QWidget* window, QWidget* beside, Arrange arrange)
+{
+    if (!window || window == window_)
+        return;
+    if (!on_) {
+        window_ = window;
+        return;
+    }
+    releaseBeside();
+    if (proxy_)
+        unembed(proxy_, place_);
+    window_ = window;
+    if (beside && arrange) {
+        beside_ = beside;
+        arrange_ = std::move(arrange);
+        beside->setParent(viewport());
+    }
+    place_ = window_->pos();
+    proxy_ = new QGraphicsProxyWidget(nullptr, Qt::Widget);
+    embed(scene_, proxy_, window_);
+    setWindowTitle(window_->windowTitle());
+    setWindowIcon(window_->windowIcon());
+    layOut();
+    if (QWidget* widget = besideHere())
+        widget->show();
+    setFocus();
+}
+
 void Stage::leave()
 {
     if (!on_)

@@ -100,6 +100,11 @@ public:
     // child, is hidden and left without a parent.
     void leave();
     bool isOn() const { return on_; }
+    // Puts `window` on the stage in the place of its window, which goes back
+    // as a hidden ordinary window; `beside` and `arrange` as for enter().
+    // The stage stays on the screen meanwhile, so nothing flickers; off,
+    // the stage simply takes `window` for its next enter().
+    void replaceWindow(QWidget* window, QWidget* beside = nullptr, Arrange arrange = {});
     // The widget beside the window while the stage is on, or nullptr.
     QWidget* beside() const { return beside_; }
 

@@ -3,10 +3,12 @@
 // mistakes as they grow, moving up to level 1. Also times the store on such
 // a file, and reports what the store makes of a file, for the tests.
 //
-//   make_history FILE [--years N] [--seed S] [--games N] [--print-ids]
+//   make_history FILE [--years N] [--seed S] [--games N] [--print-ids] [--children N]
 //       adds the games to FILE (made when missing). --games stops after N
 //       games (playing more games a day when the years would give fewer);
-//       --print-ids prints "ID LOADS" for each game once it is committed.
+//       --print-ids prints "ID LOADS" for each game once it is committed;
+//       --children adds N children (at most 9) to the family, each playing
+//       the years of their own (each with a seed of their own).
 //   make_history FILE --measure-load N   opens FILE and reads every game,
 //       N times; prints the median milliseconds
 //   make_history FILE --measure-add N    adds N typical games to FILE one at
@@ -27,6 +29,7 @@
 #include <random>
 #include <vector>
 
+#include "history/family.h"
 #include "history/records.h"
 #include "history/store.h"
 
@@ -237,7 +240,7 @@ bool openOrSay(Store& store)
 }
 
 int generate(const QString& file, int years, unsigned long long seed, long long maxGames,
-             bool printIds)
+             bool printIds, std::int64_t childId = 0)
 {
     Store store(file);
     if (!openOrSay(store))
@@ -273,7 +276,8 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
                 break;
             if (started.secsTo(now) < 60)
                 break;  // games are always in the past
-            const Game game = child.play(started, growth);
+            Game game = child.play(started, growth);
+            game.childId = childId;
             if (!store.addGame(game)) {
                 std::fprintf(stderr, "make_history: game %lld could not be stored: %s\n", games + 1,
                              qPrintable(store.lastError()));
@@ -291,6 +295,27 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
     }
     if (!printIds)
         std::printf("%lld games, %lld deliveries\n", games, deliveries);
+    return 0;
+}
+
+// Adds `count` children to the family in FILE, then each one's years of play.
+int generateChildren(const QString& file, int count, int years, unsigned long long seed, long long maxGames)
+{
+    static const char* const kNames[] = {"小明", "小红", "小刚", "小丽", "小军", "小芳", "小强", "小燕", "小龙"};
+    static const char* const kAnimals[] = {"cat", "rabbit", "panda", "dog", "duck", "pig", "bear", "lamb", "cat"};
+    history::FamilyWriter family(file);
+    for (int i = 0; i < count; ++i) {
+        std::int64_t id = 0;
+        const history::Change change = family.add(QString::fromUtf8(kNames[i]), QLatin1String(kAnimals[i]), &id);
+        if (change != history::Change::Done) {
+            std::fprintf(stderr, "make_history: child %d could not be added: %s\n", i + 1,
+                         qPrintable(family.problem()));
+            return 1;
+        }
+        std::printf("%s: ", kNames[i]);
+        if (const int rc = generate(file, years, seed + 1000 * static_cast<unsigned long long>(i), maxGames, false, id))
+            return rc;
+    }
     return 0;
 }
 
@@ -367,7 +392,7 @@ int probe(const QString& file)
 [[noreturn]] void usage()
 {
     std::fprintf(stderr,
-                 "usage: make_history FILE [--years N] [--seed S] [--games N] [--print-ids]\n"
+                 "usage: make_history FILE [--years N] [--seed S] [--games N] [--print-ids] [--children N]\n"
                  "       make_history FILE --measure-load N | --measure-add N | --probe\n");
     std::exit(2);
 }
@@ -387,6 +412,7 @@ int main(int argc, char** argv)
     bool printIds = false;
     int measureLoadRuns = 0, measureAddRuns = 0;
     bool probeOnly = false;
+    int children = 0;
     for (int i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
         auto number = [&]() -> long long {
@@ -408,6 +434,8 @@ int main(int argc, char** argv)
             measureLoadRuns = int(std::max(1LL, number()));
         else if (a == QLatin1String("--measure-add"))
             measureAddRuns = int(std::max(1LL, number()));
+        else if (a == QLatin1String("--children"))
+            children = int(std::min(9LL, number()));
         else if (a == QLatin1String("--probe"))
             probeOnly = true;
         else
@@ -419,5 +447,7 @@ int main(int argc, char** argv)
         return measureLoad(file, measureLoadRuns);
     if (measureAddRuns > 0)
         return measureAdd(file, measureAddRuns, seed);
+    if (children > 0)
+        return generateChildren(file, children, years, seed, games);
     return generate(file, years, seed, games, printIds);
 }

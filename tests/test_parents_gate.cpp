@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -183,7 +184,10 @@ private slots:
         QCOMPARE(history::readFamily(path).children.size(), std::size_t(1));
         QVERIFY(!dialog.changed());
 
-        QTest::keyClicks(name, QStringLiteral("一二三四五六七八九十一二三四五六七"), Qt::NoModifier);
+        // Typed through an input method, as Chinese is.
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("一二三四五六七八九十一二三四五六七"));
+        QApplication::sendEvent(name, &typed);
         QCOMPARE(refusal->text(), QStringLiteral("名字最多 16 个字"));
 
         name->setText(QStringLiteral("小红"));

@@ -13,10 +13,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -50,9 +52,9 @@ QPushButton#primary:hover { background: #64b01d; }
 QPushButton#primary:disabled { background: #b9d7a0; border-color: #a3c48a; }
 QPushButton#remove { border-color: #e79aae; color: #a0324e; }
 QPushButton#remove:hover { background: #fdeef2; }
-QLineEdit, QComboBox, QDateEdit { background: #ffffff; color: #4a3a2c; border: 1px solid #b4c4cc;
-                                  border-radius: 6px; padding: 4px 8px; min-height: 26px; }
-QLineEdit:focus, QComboBox:focus, QDateEdit:focus { border-color: #58a117; }
+QLineEdit { background: #ffffff; color: #4a3a2c; border: 1px solid #b4c4cc; border-radius: 6px;
+            padding: 4px 8px; min-height: 26px; }
+QLineEdit:focus { border-color: #58a117; }
 QCheckBox, QRadioButton { color: #4a3a2c; spacing: 8px; min-height: 30px; }
 QCheckBox::indicator, QRadioButton::indicator { width: 22px; height: 22px; }
 )";
@@ -61,6 +63,7 @@ constexpr int kFont = 15;
 constexpr int kRowPicture = 56;     // a child's portrait in their row
 constexpr int kPickerPicture = 64;  // an animal in the picker
 constexpr int kComboPicture = 24;   // a child's portrait in the list to give games to
+constexpr int kFieldHeight = 36;    // the list and the date, big enough for a finger
 
 // Draws animal `id`'s portrait into `target` from a picture of as many
 // device pixels as it covers, so that it is sharp at any ratio.
@@ -117,7 +120,7 @@ public:
         setFont(vb::songFont(14));
     }
     const QString& id() const { return id_; }
-    QSize sizeHint() const override { return {kPickerPicture + 24, kPickerPicture + 16 + fontMetrics().height() + 6}; }
+    QSize sizeHint() const override { return {kPickerPicture + 14, kPickerPicture + 16 + fontMetrics().height() + 6}; }
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -187,7 +190,7 @@ void giveFonts(QWidget* top)
 // The animals as checkable pictures, one chosen at a time.
 class AnimalPicker : public QWidget {
 public:
-    explicit AnimalPicker(QWidget* parent) : QWidget(parent), group_(new QButtonGroup(this))
+    AnimalPicker(int columns, QWidget* parent) : QWidget(parent), group_(new QButtonGroup(this))
     {
         auto* grid = new QGridLayout(this);
         grid->setContentsMargins(0, 0, 0, 0);
@@ -196,9 +199,9 @@ public:
         for (std::size_t i = 0; i < all.size(); ++i) {
             auto* b = new AnimalButton(all[i], this);
             group_->addButton(b);
-            grid->addWidget(b, static_cast<int>(i / 4), static_cast<int>(i % 4));
+            grid->addWidget(b, static_cast<int>(i) / columns, static_cast<int>(i) % columns);
         }
-        grid->setColumnStretch(4, 1);
+        grid->setColumnStretch(columns, 1);
         setAccessibleName(QStringLiteral("图片"));
     }
     QButtonGroup* group() const { return group_; }
@@ -222,7 +225,6 @@ FamilyDialog::FamilyDialog(const QString& path, QWidget* parent) : QDialog(paren
     setWindowTitle(QStringLiteral("孩子和设置"));
     setStyleSheet(QString::fromUtf8(kStyle));
     setFont(vb::songFont(kFont));
-    resize(760, 760);
 
     auto* outer = box<QVBoxLayout>(this, 0);
     auto* header = new QFrame(this);
@@ -265,7 +267,7 @@ FamilyDialog::FamilyDialog(const QString& path, QWidget* parent) : QDialog(paren
     nameRow->addWidget(addButton);
     panelColumn->addWidget(addRefusal_ = label(QString(), "refusal", kFont, addPanel_, false, true));
     addRefusal_->hide();
-    panelColumn->addWidget(newAnimal_ = new AnimalPicker(addPanel_));
+    panelColumn->addWidget(newAnimal_ = new AnimalPicker(8, addPanel_));
     addColumn->addWidget(addPanel_);
     column->addWidget(adding);
     connect(addButton, &QPushButton::clicked, this, &FamilyDialog::addChild);
@@ -296,6 +298,7 @@ FamilyDialog::FamilyDialog(const QString& path, QWidget* parent) : QDialog(paren
     giveFrom_->setDisplayFormat(QStringLiteral("yyyy年M月d日"));
     giveFrom_->setAccessibleName(QStringLiteral("从哪天起"));
     giveFrom_->setEnabled(false);
+    giveFrom_->setMinimumHeight(kFieldHeight);
     whichRow->addWidget(giveAll_);
     whichRow->addSpacing(8);
     whichRow->addWidget(fromDay);
@@ -306,7 +309,7 @@ FamilyDialog::FamilyDialog(const QString& path, QWidget* parent) : QDialog(paren
     giveTo_ = new QComboBox(givePanel_);
     giveTo_->setAccessibleName(QStringLiteral("归给哪个孩子"));
     giveTo_->setIconSize(QSize(kComboPicture, kComboPicture));
-    giveTo_->setMinimumWidth(160);
+    giveTo_->setMinimumSize(160, kFieldHeight);
     toRow->addWidget(giveTo_);
     toRow->addWidget(giveButton_ = button(QStringLiteral("归给这个孩子"), "primary", givePanel_));
     toRow->addStretch(1);
@@ -354,6 +357,9 @@ FamilyDialog::FamilyDialog(const QString& path, QWidget* parent) : QDialog(paren
     foot->addWidget(close);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     reload();
+    // Tall enough for all of it where the screen allows.
+    const int height = sizeHint().height() - scroll->sizeHint().height() + page->sizeHint().height() + 4;
+    resize(760, screen() ? std::min(height, screen()->availableGeometry().height() * 9 / 10) : height);
 }
 
 FamilyDialog::~FamilyDialog() = default;
@@ -543,7 +549,7 @@ void FamilyDialog::changePicture(const Child& child)
     ask.setStyleSheet(QString::fromUtf8(kStyle));
     auto* column = box<QVBoxLayout>(&ask, 10, {20, 16, 20, 16});
     column->addWidget(label(QStringLiteral("给 %1 选一个图片：").arg(child.name), "prompt", 16, &ask));
-    auto* picker = new AnimalPicker(&ask);
+    auto* picker = new AnimalPicker(4, &ask);
     picker->choose(child.animal);
     column->addWidget(picker);
     QPushButton* ok = okCancel(&ask, column);
@@ -563,7 +569,7 @@ void FamilyDialog::remove(const Child& child)
     const QString text = QStringLiteral("删除 %1？\n").arg(child.name) +
                          (games > 0 ? QStringLiteral("%1的 %2 局记录不会删除，会归到“其他孩子”。").arg(child.name).arg(games)
                                     : QStringLiteral("%1还没有记录。").arg(child.name));
-    QMessageBox ask(QMessageBox::Question, QStringLiteral("删除孩子"), text, QMessageBox::NoButton, this);
+    QMessageBox ask(QMessageBox::NoIcon, QStringLiteral("删除孩子"), text, QMessageBox::NoButton, this);
     QPushButton* yes = ask.addButton(QStringLiteral("删除"), QMessageBox::DestructiveRole);
     yes->setObjectName(QStringLiteral("remove"));
     QPushButton* no = ask.addButton(QStringLiteral("不删"), QMessageBox::RejectRole);

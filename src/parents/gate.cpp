@@ -92,6 +92,7 @@ bool askParents(QWidget* parent, const std::function<double()>& random)
     gate.setWindowTitle(QStringLiteral("家长确认"));
     gate.setStyleSheet(QString::fromUtf8(kStyle));
     gate.setFont(vb::songFont(16));
+    gate.setMinimumWidth(380);
     auto* column = box<QVBoxLayout>(&gate, 10, {24, 18, 24, 18});
     column->addWidget(label(QStringLiteral("家长确认"), "title", 22, &gate, true));
     column->addWidget(label(QStringLiteral("请用数字输入下面这个数："), "prompt", 16, &gate));

@@ -1,12 +1,12 @@
-// Shows the parents' gate and, once it is passed, the family's settings over
-// the history file FILE, as the parents' window opens them: for looking at
-// them on a screen. Not installed.
+// Shows the parents' gate, or the family's settings over the history file
+// FILE, for looking at them on a screen. Not installed.
 //
-//   show_family FILE     prints "changed" or "unchanged" when closed,
-//                        "refused" when the gate is cancelled
+//   show_family --gate   prints "passed" or "refused" when it closes
+//   show_family FILE     prints "changed" or "unchanged" when it closes
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
 
 #include "parents/familydialog.h"
 #include "parents/gate.h"
@@ -15,12 +15,12 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: show_family FILE\n");
+        std::fprintf(stderr, "usage: show_family --gate | FILE\n");
         return 2;
     }
-    if (!history::askParents(nullptr)) {
-        std::printf("refused\n");
-        return 1;
+    if (std::strcmp(argv[1], "--gate") == 0) {
+        std::printf("%s\n", history::askParents(nullptr) ? "passed" : "refused");
+        return 0;
     }
     history::FamilyDialog dialog(QString::fromLocal8Bit(argv[1]));
     dialog.exec();

@@ -200,6 +200,21 @@ private slots:
         QVERIFY(dialog.changed());
         QVERIFY(name->text().isEmpty() && !refusal->isVisible());
         QVERIFY(named<QPushButton>(&dialog, QStringLiteral("删除 小红")));
+
+        // A taken name is refused in the renaming dialog, which stays open.
+        whenModal([](QDialog* ask) {
+            auto* edit = named<QLineEdit>(ask, QStringLiteral("新名字"));
+            auto* ok = named<QPushButton>(ask, QStringLiteral("确定"));
+            edit->setText(QStringLiteral("小明"));
+            ok->click();
+            QVERIFY(ask->isVisible());
+            QCOMPARE(ask->findChild<QLabel*>(QStringLiteral("refusal"))->text(), QStringLiteral("已经有叫 小明 的孩子了"));
+            edit->setText(QStringLiteral("小兰"));
+            ok->click();
+        });
+        named<QPushButton>(&dialog, QStringLiteral("给 小红 改名字"))->click();
+        QCOMPARE(history::readFamily(path).children[1].name, QStringLiteral("小兰"));
+        QVERIFY(named<QPushButton>(&dialog, QStringLiteral("删除 小兰")));
     }
 
     // Removing asks first and keeps the child's games, under no child; the
@@ -265,10 +280,16 @@ private slots:
         dialog.show();
         auto* practice = named<QCheckBox>(&dialog, QStringLiteral("小明 多练难题"));
         QVERIFY(practice && !practice->isChecked());
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        practice->setFocus();
         practice->click();
         QVERIFY(history::readFamily(path).children.at(0).practice);
-        // The row is made anew from the file, showing what it holds.
-        QVERIFY(named<QCheckBox>(&dialog, QStringLiteral("小明 多练难题"))->isChecked());
+        // The row is made anew from the file, showing what it holds, the
+        // keyboard still on its checkbox.
+        practice = named<QCheckBox>(&dialog, QStringLiteral("小明 多练难题"));
+        QVERIFY(practice->isChecked());
+        QTRY_VERIFY(practice->hasFocus());
         buttonWithText(&dialog, QStringLiteral("其他孩子也多练难题"))->click();
         buttonWithText(&dialog, QStringLiteral("总是显示数字键盘"))->click();
         const history::Family family = history::readFamily(path);

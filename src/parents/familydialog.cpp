@@ -372,6 +372,9 @@ void FamilyDialog::reload()
     // The rows are made anew. The old ones go later, as the button that
     // brought this change may be one of them; meanwhile they are out of
     // the dialog.
+    // The control that had the keyboard's focus in a row has it in the new one.
+    QWidget* focused = rows_ && rows_->isAncestorOf(focusWidget()) ? focusWidget() : nullptr;
+    const QString focusName = focused ? focused->accessibleName() : QString();
     if (rows_) {
         rows_->hide();
         rows_->setParent(nullptr);
@@ -386,6 +389,10 @@ void FamilyDialog::reload()
     for (const Child& child : family_.children)
         list->addWidget(childRow(child, rows_));
     rowsLayout_->addWidget(rows_);
+    for (QWidget* w : rows_->findChildren<QWidget*>()) {
+        if (!focusName.isEmpty() && w->accessibleName() == focusName)
+            w->setFocus();
+    }
 
     const bool full = static_cast<int>(family_.children.size()) >= kMaxChildren;
     addPanel_->setEnabled(!full);

@@ -15,6 +15,7 @@
 
 #include "parents/chart.h"
 #include "parents/figures.h"
+#include "parents/sumgrid.h"
 #include "history/records.h"
 
 class QButtonGroup;
@@ -94,6 +95,7 @@ private:
     QWidget* hardSumsPanel_ = nullptr;  // the hard sums' words and bars
     QLabel* hardSums_ = nullptr;
     CalendarView* calendar_ = nullptr;
+    SumGrid* sumGrid_ = nullptr;
 };
 
 // Reads the history in its usual place (Store::defaultPath()) and makes the

@@ -4,9 +4,13 @@
 // a file, and reports what the store makes of a file, for the tests.
 //
 //   make_history FILE [--years N] [--seed S] [--games N] [--print-ids]
+//                [--practice-share F]
 //       adds the games to FILE (made when missing). --games stops after N
 //       games (playing more games a day when the years would give fewer);
-//       --print-ids prints "ID LOADS" for each game once it is committed.
+//       --print-ids prints "ID LOADS" for each game once it is committed;
+//       --practice-share F (0 to 1, 0 unless given) plays each day's games
+//       with practice on with chance F, the amounts then chosen by practice
+//       from the games before.
 //   make_history FILE --measure-load N   opens FILE and reads every game,
 //       N times; prints the median milliseconds
 //   make_history FILE --measure-add N    adds N typical games to FILE one at
@@ -29,6 +33,7 @@
 
 #include "history/records.h"
 #include "history/store.h"
+#include "practice/practice.h"
 
 using history::Delivery;
 using history::Ending;
@@ -61,12 +66,17 @@ public:
     }
 
     // One game started at `started` by a child `growth` of the way (0 to 1)
-    // from the first day to the last.
-    Game play(const QDateTime& started, double growth)
+    // from the first day to the last; with `before` (the games played
+    // before it), practice chooses its amounts.
+    Game play(const QDateTime& started, double growth, const std::vector<Game>* before = nullptr)
     {
         Game game;
         game.started = started;
         game.level = chance(0.05 + 0.65 * growth) ? 1 : 0;
+        game.practice = before != nullptr;
+        const practice::Priorities priorities =
+            before ? practice::priorities(*before, game.level, started) : practice::Priorities{};
+        std::vector<practice::Asked> asked;
 
         // A few games are cut short by the help button, the window being
         // closed or a new game being started.
@@ -116,10 +126,16 @@ public:
             }
 
             Delivery d;
-            const int tens = game.level == 1 ? between(0, 2) : 0;
+            int tens = game.level == 1 ? between(0, 2) : 0;
             int units = between(0, 9);
             while (tens == 0 && units == 0)
                 units = between(0, 9);
+            if (game.practice) {
+                const int amount = practice::chooseAmount(priorities, total, asked, [this] { return uniform(0, 1); });
+                asked.push_back({amount, practice::sumOf(game.level, total, amount)});
+                tens = amount / 10;
+                units = amount % 10;
+            }
             d.amount = 10 * tens + units;
             d.priorTotal = total;
             d.expectedTotal = total + d.amount;
@@ -237,7 +253,7 @@ bool openOrSay(Store& store)
 }
 
 int generate(const QString& file, int years, unsigned long long seed, long long maxGames,
-             bool printIds)
+             bool printIds, double practiceShare)
 {
     Store store(file);
     if (!openOrSay(store))
@@ -254,6 +270,7 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
         perPlayDay = std::max(perPlayDay, 1.05 * double(maxGames) / (double(days) * kPlayDays));
 
     long long games = 0, deliveries = 0;
+    std::vector<Game> played;  // kept for practice only
     for (QDate day = first; day <= last; day = day.addDays(1)) {
         if (maxGames > 0 && games >= maxGames)
             break;
@@ -264,6 +281,7 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
             continue;
         const double growth = double(first.daysTo(day)) / double(days);
         const int count = 1 + child.poisson(perPlayDay - 1);
+        const bool practiceDay = practiceShare > 0 && child.chance(practiceShare);
         const QTime sessionStart = weekend ? QTime(9, 0).addSecs(child.between(0, 10 * 3600))
                                            : QTime(16, 0).addSecs(child.between(0, 4 * 3600));
         QDateTime started(day, sessionStart);
@@ -273,7 +291,9 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
                 break;
             if (started.secsTo(now) < 60)
                 break;  // games are always in the past
-            const Game game = child.play(started, growth);
+            const Game game = child.play(started, growth, practiceDay ? &played : nullptr);
+            if (practiceShare > 0)
+                played.push_back(game);
             if (!store.addGame(game)) {
                 std::fprintf(stderr, "make_history: game %lld could not be stored: %s\n", games + 1,
                              qPrintable(store.lastError()));
@@ -368,6 +388,7 @@ int probe(const QString& file)
 {
     std::fprintf(stderr,
                  "usage: make_history FILE [--years N] [--seed S] [--games N] [--print-ids]\n"
+                 "                         [--practice-share F]\n"
                  "       make_history FILE --measure-load N | --measure-add N | --probe\n");
     std::exit(2);
 }
@@ -387,6 +408,7 @@ int main(int argc, char** argv)
     bool printIds = false;
     int measureLoadRuns = 0, measureAddRuns = 0;
     bool probeOnly = false;
+    double practiceShare = 0;
     for (int i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
         auto number = [&]() -> long long {
@@ -402,7 +424,12 @@ int main(int argc, char** argv)
             seed = static_cast<unsigned long long>(number());
         else if (a == QLatin1String("--games"))
             games = number();
-        else if (a == QLatin1String("--print-ids"))
+        else if (a == QLatin1String("--practice-share")) {
+            bool ok = false;
+            practiceShare = i + 1 < args.size() ? args[++i].toDouble(&ok) : 0;
+            if (!ok || !(practiceShare >= 0 && practiceShare <= 1))
+                usage();
+        } else if (a == QLatin1String("--print-ids"))
             printIds = true;
         else if (a == QLatin1String("--measure-load"))
             measureLoadRuns = int(std::max(1LL, number()));
@@ -419,5 +446,5 @@ int main(int argc, char** argv)
         return measureLoad(file, measureLoadRuns);
     if (measureAddRuns > 0)
         return measureAdd(file, measureAddRuns, seed);
-    return generate(file, years, seed, games, printIds);
+    return generate(file, years, seed, games, printIds, practiceShare);
 }

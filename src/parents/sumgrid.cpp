@@ -93,6 +93,7 @@ void SumGrid::setGames(const std::vector<const Game*>& games, int level, int mas
                     : practised == static_cast<std::ptrdiff_t>(games.size())
                         ? QStringLiteral("这段时间 %1 局都开着练习").arg(practised)
                         : QStringLiteral("这段时间有 %1 局开着练习（共 %2 局）").arg(practised).arg(games.size());
+    updateGeometry();  // the width goes with the level's columns
     update();
 }
 
@@ -109,8 +110,7 @@ double SumGrid::columnPitch() const
 
 double SumGrid::legendLeft() const
 {
-    // The same place at both levels, beside the wider grid.
-    return origin().x() + 10 * kWidePitch - (kPitch - kSide) + kLegendGap;
+    return origin().x() + columns() * columnPitch() - (kPitch - kSide) + kLegendGap;
 }
 
 QRectF SumGrid::cellRect(int signUnits, int amountUnits) const

@@ -336,6 +336,54 @@ private slots:
         QVERIFY(message.startsWith(QStringLiteral("没能导出")));
     }
 
+    // With children, one child's games at a time, the latest game's child
+    // first; "其他孩子" holds the games of no child or of a child gone; the
+    // export still writes everyone's, each under their name.
+    void childrenAreShownApart()
+    {
+        Family family;
+        family.children = {{7, QStringLiteral("小明"), QStringLiteral("cat"), true},
+                           {9, QStringLiteral("小红"), QStringLiteral("duck"), false}};
+        std::vector<Game> games = sampleGames();  // six games, the newest last but one
+        games[0].childId = 9;
+        games[1].childId = 3;  // a child no longer in the family
+        for (std::size_t i = 3; i < games.size(); ++i)
+            games[i].childId = 7;
+        for (std::size_t i = 0; i < games.size(); ++i)
+            games[i].id = static_cast<std::int64_t>(i + 1);
+        ProgressWindow w(games, QString(), kToday, QString(), family);
+        w.show();
+        QCOMPARE(w.child(), std::int64_t(7));
+        QVERIFY(shownText(w, "summary").startsWith(QStringLiteral("共 3 局")));
+        QCOMPARE(shownText(w, "practiceState"), QStringLiteral("多练难题：开着"));
+        QStringList names;
+        for (auto* b : w.findChildren<QPushButton*>(QStringLiteral("childChoice")))
+            names << b->accessibleName();
+        QCOMPARE(names, (QStringList{QStringLiteral("小明"), QStringLiteral("小红"), QStringLiteral("其他孩子")}));
+
+        w.chooseChild(0);
+        w.choose(0, Period::All);
+        QVERIFY(shownText(w, "summary").startsWith(QStringLiteral("共 2 局")));
+        QCOMPARE(shownText(w, "practiceState"), QStringLiteral("多练难题：没开"));
+        w.chooseChild(9);
+        QVERIFY(shownText(w, "summary").startsWith(QStringLiteral("共 1 局")));
+
+        QTemporaryDir folder;
+        QString message;
+        QVERIFY(w.exportTo(folder.path(), &message));
+        QFile csv(QDir(folder.path()).filePath(QString::fromLatin1(kGamesCsvName)));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList rows = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 7);
+        QCOMPARE(rows.filter(QStringLiteral(",小明,")).size(), 3);
+        QVERIFY(rows[1].startsWith(QStringLiteral("1,")) && rows[1].contains(QStringLiteral(",小红,")));
+
+        // The family changed elsewhere: the shown child gone, the first one shows.
+        family.children.erase(family.children.begin() + 1);
+        w.setHistory(games, family);
+        QCOMPARE(w.child(), std::int64_t(7));
+    }
+
     void yTicksAreRound_data()
     {
         QTest::addColumn<double>("max");

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "assets/animals.h"
 #include "assets/palette.h"
 #include "history/csvexport.h"
 #include "history/store.h"
@@ -72,6 +73,28 @@ QString shadeText(int shade)
                         : QStringLiteral("%1~%2 分钟").arg(kShadeLimits[shade - 2]).arg(kShadeLimits[shade - 1]);
 }
 
+// The child a game is shown under: its own, or 0 (the games of no child)
+// when that child is not in the family (any more).
+std::int64_t shownUnder(const Game& game, const Family& family)
+{
+    const auto known = std::any_of(family.children.begin(), family.children.end(),
+                                   [&game](const Child& c) { return c.id == game.childId; });
+    return known ? game.childId : 0;
+}
+
+// A child's portrait for a button, `size` logical pixels, sharp on a plain
+// screen, a screen scaling by 2 and the screen's own `ratio`.
+QIcon portrait(const QString& animal, int size, double ratio)
+{
+    QIcon icon;
+    for (double r : {1.0, 2.0, ratio}) {
+        QPixmap pixmap = QPixmap::fromImage(assets::animalPicture(animal, static_cast<int>(std::ceil(size * r))));
+        pixmap.setDevicePixelRatio(r);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 const char* const kStyle = R"(
 QFrame#header { background: #8ecff5; border-bottom: 4px solid #7ec722; }
 QLabel#title, QLabel#summary { color: #5e3a17; }
@@ -80,6 +103,14 @@ QPushButton#choice { background: #ffffff; color: #4a3a2c; border: 1px solid #8fc
                      border-radius: 13px; padding: 4px 12px; min-height: 18px; }
 QPushButton#choice:hover { background: #f1fbe4; }
 QPushButton#choice:checked { background: #58a117; color: #ffffff; border-color: #3f7f12; }
+QPushButton#childChoice { background: #ffffff; color: #4a3a2c; border: 3px solid #d3e3ec;
+                          border-radius: 24px; padding: 2px 14px 2px 3px; }
+QPushButton#childChoice:hover { background: #f1fbe4; }
+QPushButton#childChoice:checked { background: #fffbe8; border: 3px solid #58a117; font-weight: bold; }
+QPushButton#settings { background: #ffffff; color: #5e3a17; border: 1px solid #c4863f;
+                       border-radius: 13px; padding: 4px 12px; min-height: 18px; }
+QPushButton#settings:hover { background: #fff6e8; }
+QLabel#practiceState { color: #4a3a2c; }
 QPushButton#export { background: #c4863f; color: #ffffff; border: 1px solid #8b5a2b;
                      border-radius: 5px; padding: 6px 16px; }
 QPushButton#export:hover { background: #d0944f; }
@@ -95,6 +126,12 @@ QScrollArea, QWidget#page { background: #f3f9fc; }
 }  // namespace
 
 // ------------------------------------------------------------------ calendar
+
+void CalendarView::setGames(const std::vector<Game>& games)
+{
+    days_ = calendarDays(games, first_, today_);
+    update();
+}
 
 CalendarView::CalendarView(const std::vector<Game>& games, const QDate& today, QWidget* parent)
     : Card(QStringLiteral("练习日历"), QStringLiteral("最近半年，每格一天，两关都算；颜色越深，玩得越久"), parent),
@@ -243,34 +280,36 @@ void CalendarView::paintContent(QPainter& p)
 // ------------------------------------------------------------------- window
 
 ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate today, QString storePath,
-                               QWidget* parent)
-    : QWidget(parent), games_(std::move(games)), today_(today)
+                               Family family, QWidget* parent)
+    : QWidget(parent), family_(std::move(family)), storePath_(std::move(storePath)), today_(today)
 {
     setWindowTitle(QStringLiteral("家长：学习进度"));
     setFont(vb::songFont(14));
     setStyleSheet(QString::fromUtf8(kStyle));
     resize(960, 700);
 
-    // The level of the latest game, over the last 30 days if it was
-    // played then, else over all of them.
-    const auto latest = std::max_element(games_.begin(), games_.end(),
+    // The child of the latest game shows first.
+    const auto latest = std::max_element(games.begin(), games.end(),
                                          [](const Game& a, const Game& b) { return a.started < b.started; });
-    if (latest != games_.end()) {
-        level_ = latest->level == 1 ? 1 : 0;
-        period_ = selectGames(games_, level_, Period::Month, today_).empty() ? Period::All : Period::Month;
-    }
+    if (!family_.children.empty())
+        child_ = latest != games.end() ? shownUnder(*latest, family_) : family_.children.front().id;
+    takeGames(std::move(games));
+    choosePeriodOfLatest();
 
-    // The sky-blue band with the title and the two choosers (nothing to
-    // choose from before the first game).
+    // The sky-blue band with the title, the two choosers (nothing to
+    // choose from before the first game) and the way to the settings, and
+    // under them the children's pictures.
     auto* outer = box<QVBoxLayout>(this, 0);
     auto* header = new QFrame(this);
     header->setObjectName(QStringLiteral("header"));
-    auto* headerRow = box<QHBoxLayout>(header, 6, {18, 10, 18, 12});
+    auto* headerColumn = box<QVBoxLayout>(header, 8, {18, 10, 18, 12});
+    auto* headerRow = box<QHBoxLayout>(headerColumn, 6);
     headerRow->addWidget(label(QStringLiteral("学习进度"), "title", 24, header, true));
     headerRow->addStretch(1);
     auto chooser = [&](const char* name, const QStringList& choices, int checked) {
         headerRow->addSpacing(14);
-        headerRow->addWidget(label(QString::fromUtf8(name), "chooserName", 14, header));
+        choosers_.push_back(label(QString::fromUtf8(name), "chooserName", 14, header));
+        headerRow->addWidget(choosers_.back());
         auto* group = new QButtonGroup(this);
         for (int i = 0; i < choices.size(); ++i) {
             auto* button = new QPushButton(choices.at(i), header);
@@ -280,18 +319,32 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
             button->setCursor(Qt::PointingHandCursor);
             group->addButton(button, i);
             headerRow->addWidget(button);
+            choosers_.push_back(button);
         }
         return group;
     };
     levelButtons_ = chooser("关卡：", {QStringLiteral("第一关 1~9"), QStringLiteral("第二关 1~29")}, level_);
     periodButtons_ = chooser("时间：", {QStringLiteral("最近 7 天"), QStringLiteral("最近 30 天"), QStringLiteral("全部")},
                              static_cast<int>(period_));
-    for (int i = 2; i < headerRow->count(); ++i) {
-        if (QWidget* w = headerRow->itemAt(i)->widget())
-            w->setVisible(!games_.empty());
-    }
     connect(levelButtons_, &QButtonGroup::idClicked, this, [this](int id) { choose(id, period_); });
     connect(periodButtons_, &QButtonGroup::idClicked, this, [this](int id) { choose(level_, Period(id)); });
+    if (!storePath_.isEmpty()) {
+        headerRow->addSpacing(18);
+        auto* settings = new QPushButton(QStringLiteral("孩子和设置…"), header);
+        settings->setObjectName(QStringLiteral("settings"));
+        settings->setCursor(Qt::PointingHandCursor);
+        settings->setToolTip(QStringLiteral("添加孩子、改名字、换图片、多练难题……（先回答一道家长题）"));
+        connect(settings, &QPushButton::clicked, this, &ProgressWindow::changeFamily);
+        headerRow->addWidget(settings);
+    }
+    childrenRow_ = new QWidget(header);
+    headerColumn->addWidget(childrenRow_);
+    childButtons_ = new QButtonGroup(this);
+    connect(childButtons_, &QButtonGroup::idClicked, this, [this](int index) {
+        chooseChild(index < static_cast<int>(family_.children.size()) ? family_.children[index].id : 0);
+    });
+    box<QHBoxLayout>(childrenRow_, 8);
+    fillChildrenRow();
     outer->addWidget(header);
 
     // Everything else scrolls when the window is small.
@@ -345,7 +398,6 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
 
     auto* right = box<QVBoxLayout>(lower, 8);
     right->addWidget(calendar_ = new CalendarView(games_, today_, page));
-    calendar_->setVisible(!games_.empty());
     auto* exportRow = box<QHBoxLayout>(right, 8);
     auto* exportButton = new QPushButton(QStringLiteral("导出为表格…"), page);
     exportButton->setObjectName(QStringLiteral("export"));
@@ -364,14 +416,14 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
                                "note", 13, page, false, true),
                          1);
     for (int i = 0; i < exportRow->count(); ++i)
-        exportRow->itemAt(i)->widget()->setVisible(!games_.empty());
+        exportRow_.push_back(exportRow->itemAt(i)->widget());
     right->addStretch(1);
 
     // Every sum of the level, a square each, in a row of its own.
     column->addWidget(sumGrid_ = new SumGrid(page));
 
-    if (!storePath.isEmpty()) {
-        column->addWidget(label(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath), "storage", 13,
+    if (!storePath_.isEmpty()) {
+        column->addWidget(label(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath_), "storage", 13,
                                 page, false, true, true));
     }
     column->addStretch(1);
@@ -385,6 +437,115 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
             child->setFont(vb::songFont(14));
     }
     refresh();
+}
+
+void ProgressWindow::choosePeriodOfLatest()
+{
+    const auto latest = std::max_element(games_.begin(), games_.end(),
+                                         [](const Game& a, const Game& b) { return a.started < b.started; });
+    if (latest != games_.end()) {
+        level_ = latest->level == 1 ? 1 : 0;
+        period_ = selectGames(games_, level_, Period::Month, today_).empty() ? Period::All : Period::Month;
+    }
+}
+
+void ProgressWindow::fillChildrenRow()
+{
+    QLayout* row = childrenRow_->layout();
+    while (QLayoutItem* item = row->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    practiceState_ = nullptr;
+    childrenRow_->setVisible(!family_.children.empty());
+    if (family_.children.empty())
+        return;
+    // Each child by their picture and name, then "其他孩子" when any game
+    // is of no child, or when one of them is shown.
+    const bool others = child_ == 0 || !byChild_[0].empty();
+    const int count = static_cast<int>(family_.children.size());
+    for (int i = 0; i <= count; ++i) {
+        if (i == count && !others)
+            break;
+        const bool visitor = i == count;
+        const QString name = visitor ? QStringLiteral("其他孩子") : family_.children[i].name;
+        auto* button = new QPushButton(name, childrenRow_);
+        button->setObjectName(QStringLiteral("childChoice"));
+        button->setAccessibleName(name);
+        button->setIcon(portrait(visitor ? assets::kVisitorPicture : family_.children[i].animal, 40,
+                                 devicePixelRatioF()));
+        button->setIconSize(QSize(40, 40));
+        button->setFont(vb::songFont(16));
+        button->setCheckable(true);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setChecked((visitor ? 0 : family_.children[i].id) == child_);
+        if (visitor)
+            button->setToolTip(QStringLiteral("来玩的客人，和选了“别的小朋友”时玩的局"));
+        childButtons_->addButton(button, i);
+        row->addWidget(button);
+    }
+    static_cast<QHBoxLayout*>(row)->addStretch(1);
+    row->addWidget(practiceState_ = label(QString(), "practiceState", 14, childrenRow_));
+}
+
+void ProgressWindow::chooseChild(std::int64_t child)
+{
+    if (QAbstractButton* button = childButtons_->button([&] {
+            for (int i = 0; i < static_cast<int>(family_.children.size()); ++i) {
+                if (family_.children[i].id == child)
+                    return i;
+            }
+            return static_cast<int>(family_.children.size());
+        }()))
+        button->setChecked(true);
+    if (child == child_ || family_.children.empty())
+        return;
+    byChild_[child_] = std::move(games_);
+    child_ = child;
+    games_ = std::move(byChild_[child_]);
+    calendar_->setGames(games_);
+    refresh();
+}
+
+void ProgressWindow::setHistory(std::vector<Game> games, Family family)
+{
+    family_ = std::move(family);
+    const bool stillHere = std::any_of(family_.children.begin(), family_.children.end(),
+                                       [this](const Child& c) { return c.id == child_; });
+    if (!stillHere)
+        child_ = family_.children.empty() ? 0 : family_.children.front().id;
+    takeGames(std::move(games));
+    if (selectGames(games_, level_, period_, today_).empty())
+        choosePeriodOfLatest();
+    levelButtons_->button(level_)->setChecked(true);
+    periodButtons_->button(static_cast<int>(period_))->setChecked(true);
+    fillChildrenRow();
+    calendar_->setGames(games_);
+    refresh();
+}
+
+void ProgressWindow::takeGames(std::vector<Game> games)
+{
+    games_.clear();
+    byChild_.clear();
+    for (Game& g : games) {
+        const std::int64_t under = family_.children.empty() ? 0 : shownUnder(g, family_);
+        (under == child_ ? games_ : byChild_[under]).push_back(std::move(g));
+    }
+}
+
+std::vector<Game> ProgressWindow::allGames() const
+{
+    std::vector<Game> all = games_;
+    for (const auto& [child, games] : byChild_)
+        all.insert(all.end(), games.begin(), games.end());
+    std::sort(all.begin(), all.end(), [](const Game& a, const Game& b) { return a.id < b.id; });
+    return all;
+}
+
+void ProgressWindow::changeFamily()
+{
+    // Filled in with the parents' gate and the family's settings.
 }
 
 void ProgressWindow::choose(int level, Period period)
@@ -402,9 +563,30 @@ void ProgressWindow::choose(int level, Period period)
 void ProgressWindow::refresh()
 {
     const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
+    for (QWidget* w : choosers_)
+        w->setVisible(!games_.empty());
+    const bool anyGames = !games_.empty() || std::any_of(byChild_.begin(), byChild_.end(), [](const auto& bucket) {
+        return !bucket.second.empty();
+    });
+    for (QWidget* w : exportRow_)
+        w->setVisible(anyGames);
+    calendar_->setVisible(!games_.empty());
+    if (practiceState_) {
+        const auto shown = std::find_if(family_.children.begin(), family_.children.end(),
+                                        [this](const Child& c) { return c.id == child_; });
+        const bool on = shown != family_.children.end() ? shown->practice : family_.practiceForOthers;
+        practiceState_->setText(on ? QStringLiteral("多练难题：开着") : QStringLiteral("多练难题：没开"));
+        practiceState_->setToolTip(on ? QStringLiteral("小羊会多送这个孩子觉得难的题")
+                                      : QStringLiteral("秤上的数随机出现，和平常一样"));
+    }
     // Nothing to show: a friendly text in place of the figures.
+    const QString who = family_.children.empty() ? QString() : [this] {
+        const auto shown = std::find_if(family_.children.begin(), family_.children.end(),
+                                        [this](const Child& c) { return c.id == child_; });
+        return shown != family_.children.end() ? shown->name : QStringLiteral("其他孩子");
+    }();
     const QString headline =
-        games_.empty() ? QStringLiteral("还没有记录。")
+        games_.empty() ? who + QStringLiteral("还没有记录。")
                        : QString::fromUtf8(period_ == Period::All ? "还没有玩过%1。" : "这段时间没有玩%1。")
                              .arg(QString::fromUtf8(level_ == 0 ? "第一关" : "第二关"));
     const QString line = games_.empty() ? QStringLiteral("孩子每玩完一局，这里就会多一点内容：得分、速度、练习日历……")
@@ -516,7 +698,7 @@ void ProgressWindow::refresh()
 bool ProgressWindow::exportTo(const QString& folder, QString* message) const
 {
     QString error;
-    const bool ok = exportCsv(games_, Family(), folder, &error);
+    const bool ok = exportCsv(allGames(), family_, folder, &error);
     const QDir dir(folder);
     *message = ok ? QStringLiteral("已导出两份表格：\n%1（每局一行）\n%2（每题一行）")
                         .arg(QDir::toNativeSeparators(dir.filePath(QString::fromLatin1(kGamesCsvName))),
@@ -533,7 +715,8 @@ std::unique_ptr<ProgressWindow> openProgressWindow(const QDate& today)
     std::vector<Game> games;
     if (store.open())
         games = store.loadAll();
-    return std::make_unique<ProgressWindow>(std::move(games), store.problemText(), today, store.path());
+    return std::make_unique<ProgressWindow>(std::move(games), store.problemText(), today, store.path(),
+                                            readFamily(store.path()));
 }
 
 int showProgressWindow()

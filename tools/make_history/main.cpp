@@ -3,14 +3,16 @@
 // mistakes as they grow, moving up to level 1. Also times the store on such
 // a file, and reports what the store makes of a file, for the tests.
 //
-//   make_history FILE [--years N] [--seed S] [--games N] [--print-ids]
+//   make_history FILE [--years N] [--seed S] [--games N] [--print-ids] [--children N]
 //                [--practice-share F]
 //       adds the games to FILE (made when missing). --games stops after N
 //       games (playing more games a day when the years would give fewer);
 //       --print-ids prints "ID LOADS" for each game once it is committed;
+//       --children adds N children (at most 9) to the family, each playing
+//       the years of their own (each with a seed of their own);
 //       --practice-share F (0 to 1, 0 unless given) plays each day's games
 //       with practice on with chance F, the amounts then chosen by practice
-//       from the games before.
+//       from the child's games before.
 //   make_history FILE --measure-load N   opens FILE and reads every game,
 //       N times; prints the median milliseconds
 //   make_history FILE --measure-add N    adds N typical games to FILE one at
@@ -31,6 +33,7 @@
 #include <random>
 #include <vector>
 
+#include "history/family.h"
 #include "history/records.h"
 #include "history/store.h"
 #include "practice/practice.h"
@@ -253,7 +256,7 @@ bool openOrSay(Store& store)
 }
 
 int generate(const QString& file, int years, unsigned long long seed, long long maxGames,
-             bool printIds, double practiceShare)
+             bool printIds, double practiceShare, std::int64_t childId = 0)
 {
     Store store(file);
     if (!openOrSay(store))
@@ -291,7 +294,8 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
                 break;
             if (started.secsTo(now) < 60)
                 break;  // games are always in the past
-            const Game game = child.play(started, growth, practiceDay ? &played : nullptr);
+            Game game = child.play(started, growth, practiceDay ? &played : nullptr);
+            game.childId = childId;
             if (practiceShare > 0)
                 played.push_back(game);
             if (!store.addGame(game)) {
@@ -311,6 +315,29 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
     }
     if (!printIds)
         std::printf("%lld games, %lld deliveries\n", games, deliveries);
+    return 0;
+}
+
+// Adds `count` children to the family in FILE, then each one's years of play.
+int generateChildren(const QString& file, int count, int years, unsigned long long seed, long long maxGames,
+                     double practiceShare)
+{
+    static const char* const kNames[] = {"小明", "小红", "小刚", "小丽", "小军", "小芳", "小强", "小燕", "小龙"};
+    static const char* const kAnimals[] = {"cat", "rabbit", "panda", "dog", "duck", "pig", "bear", "lamb", "cat"};
+    history::FamilyWriter family(file);
+    for (int i = 0; i < count; ++i) {
+        std::int64_t id = 0;
+        const history::Change change = family.add(QString::fromUtf8(kNames[i]), QLatin1String(kAnimals[i]), &id);
+        if (change != history::Change::Done) {
+            std::fprintf(stderr, "make_history: child %d could not be added: %s\n", i + 1,
+                         qPrintable(family.problem()));
+            return 1;
+        }
+        std::printf("%s: ", kNames[i]);
+        if (const int rc = generate(file, years, seed + 1000 * static_cast<unsigned long long>(i), maxGames, false,
+                                     practiceShare, id))
+            return rc;
+    }
     return 0;
 }
 
@@ -387,7 +414,7 @@ int probe(const QString& file)
 [[noreturn]] void usage()
 {
     std::fprintf(stderr,
-                 "usage: make_history FILE [--years N] [--seed S] [--games N] [--print-ids]\n"
+                 "usage: make_history FILE [--years N] [--seed S] [--games N] [--print-ids] [--children N]\n"
                  "                         [--practice-share F]\n"
                  "       make_history FILE --measure-load N | --measure-add N | --probe\n");
     std::exit(2);
@@ -409,6 +436,7 @@ int main(int argc, char** argv)
     int measureLoadRuns = 0, measureAddRuns = 0;
     bool probeOnly = false;
     double practiceShare = 0;
+    int children = 0;
     for (int i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
         auto number = [&]() -> long long {
@@ -435,6 +463,8 @@ int main(int argc, char** argv)
             measureLoadRuns = int(std::max(1LL, number()));
         else if (a == QLatin1String("--measure-add"))
             measureAddRuns = int(std::max(1LL, number()));
+        else if (a == QLatin1String("--children"))
+            children = int(std::min(9LL, number()));
         else if (a == QLatin1String("--probe"))
             probeOnly = true;
         else
@@ -446,5 +476,7 @@ int main(int argc, char** argv)
         return measureLoad(file, measureLoadRuns);
     if (measureAddRuns > 0)
         return measureAdd(file, measureAddRuns, seed);
+    if (children > 0)
+        return generateChildren(file, children, years, seed, games, practiceShare);
     return generate(file, years, seed, games, printIds, practiceShare);
 }

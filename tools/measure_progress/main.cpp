@@ -1,8 +1,10 @@
 // Times the parents' window on the history in its usual place
 // ($XDG_DATA_HOME/pellaro/history.sqlite), as `pellaro --progress` opens
 // it: from reading the file to the window's first frame, then one switch
-// of the period (to all of it, or back to 30 days), drawn at once.
-// Prints "progress: open+draw X ms, period switch Y ms" and quits.
+// of the period (to all of it, or back to 30 days), drawn at once, and
+// with children one switch to the next child, drawn at once.
+// Prints "progress: open+draw X ms, period switch Y ms[, child switch Z ms]"
+// and quits.
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -26,7 +28,16 @@ int main(int argc, char** argv)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         window->repaint();
         const double switchMs = static_cast<double>(switching.nsecsElapsed()) / 1e6;
-        std::printf("progress: open+draw %.1f ms, period switch %.1f ms\n", openDraw, switchMs);
+        std::printf("progress: open+draw %.1f ms, period switch %.1f ms", openDraw, switchMs);
+        const std::vector<history::Child>& children = window->family().children;
+        if (children.size() >= 2) {
+            switching.restart();
+            window->chooseChild(children[0].id == window->child() ? children[1].id : children[0].id);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            window->repaint();
+            std::printf(", child switch %.1f ms", static_cast<double>(switching.nsecsElapsed()) / 1e6);
+        }
+        std::printf("\n");
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });

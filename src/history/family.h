@@ -108,4 +108,8 @@ private:
 // thread may call it, so start-up reads it while the window is built.
 Family readFamily(const QString& path);
 
+// How many games the history file at `path` keeps under `child`, or
+// without a child (0); 0 when the file is absent or cannot be read.
+int gamesOf(const QString& path, std::int64_t child);
+
 }  // namespace history

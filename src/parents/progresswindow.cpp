@@ -22,6 +22,9 @@
 #include "assets/palette.h"
 #include "history/csvexport.h"
 #include "history/store.h"
+#include "parents/familydialog.h"
+#include "parents/gate.h"
+#include "parents/widgets.h"
 #include "platform/songfont.h"
 #include "practice/practice.h"
 
@@ -34,35 +37,6 @@ namespace {
 constexpr double kShadeLimits[4] = {3, 6, 10, 20};
 constexpr int kWeeks = 26;  // the calendar's columns
 const char* const kWeekdays[] = {"星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"};
-
-// A label named for the style sheet, in the game's font; a `wrapped` one
-// breaks its lines to the width it is given, a `selectable` one lets its
-// text be copied.
-QLabel* label(const QString& text, const char* name, int pixelSize, QWidget* parent, bool bold = false,
-              bool wrapped = false, bool selectable = false)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setFont(vb::songFont(pixelSize, bold));
-    l->setWordWrap(wrapped);
-    if (selectable)
-        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return l;
-}
-
-// A box layout of `parent` (a widget, or a layout it is added to).
-template <class Box, class Parent>
-Box* box(Parent* parent, int spacing, const QMargins& margins = QMargins())
-{
-    auto* layout = new Box;
-    if constexpr (std::is_base_of_v<QLayout, Parent>)
-        parent->addLayout(layout);
-    else
-        parent->setLayout(layout);
-    layout->setContentsMargins(margins);
-    layout->setSpacing(spacing);
-    return layout;
-}
 
 // What a shade of the calendar's legend stands for.
 QString shadeText(int shade)
@@ -545,7 +519,15 @@ std::vector<Game> ProgressWindow::allGames() const
 
 void ProgressWindow::changeFamily()
 {
-    // Filled in with the parents' gate and the family's settings.
+    // Looking is free; changing asks the parents' question first.
+    if (!askParents(this))
+        return;
+    FamilyDialog dialog(storePath_, this);
+    dialog.exec();
+    if (!dialog.changed())
+        return;
+    Store store(storePath_);
+    setHistory(store.open() ? store.loadAll() : std::vector<Game>(), readFamily(storePath_));
 }
 
 void ProgressWindow::choose(int level, Period period)

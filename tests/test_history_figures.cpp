@@ -249,6 +249,103 @@ private slots:
         QCOMPARE(hardSums(all(few)).size(), std::size_t(1));
     }
 
+    // Each sum of the level in its place, its state from its own loads:
+    // often wrong before too few answers, slow only over the mastery time.
+    void sumCellsOfBothLevels()
+    {
+        std::vector<L> loads;
+        for (const std::vector<L>& part : {same(3, 8, 7, 200),       // 7 + 8: fast, carries
+                                           same(3, 5, 13, 251),      // 13 + 5, units 3: slow
+                                           same(3, 1, 5, 250),       // 5 + 1: at the mastery time
+                                           same(4, 6, 4, 100, 2),    // 4 + 6: 2 wrong in 4
+                                           same(2, 2, 2, 100),       // 2 + 2: two answers only
+                                           same(1, 1, 1, -1, 1)})    // 1 + 1: one slip, unanswered
+            loads.insert(loads.end(), part.begin(), part.end());
+        loads.push_back(walking(100, {"3"}));
+        std::vector<Game> games = {game(1, at("2026-12-07T08:00:00"), 0, 0, loads),
+                                   game(2, at("2026-12-07T09:00:00"), 1, 0, same(5, 8, 7, 900))};
+        const std::vector<SumCell> cells = sumCells(all(games), 0, 250);
+        QCOMPARE(cells.size(), std::size_t(90));
+        const auto at0 = [&](int sign, int amount) { return cells[std::size_t(sign * 9 + amount - 1)]; };
+        using S = SumCell::State;
+        QCOMPARE(at0(7, 8).state, S::Fast);
+        QCOMPARE(at0(7, 8).loads, 3);  // the level 1 game is not counted
+        QVERIFY(at0(7, 8).crossesTen);
+        QCOMPARE(at0(7, 8).signUnits, 7);
+        QCOMPARE(at0(7, 8).amountUnits, 8);
+        QCOMPARE(at0(3, 5).state, S::Slow);
+        QVERIFY(!at0(3, 5).crossesTen);
+        QCOMPARE(at0(5, 1).state, S::Fast);
+        QCOMPARE(at0(4, 6).state, S::Wrong);
+        QCOMPARE(at0(4, 6).wrong, 2);
+        QVERIFY(at0(4, 6).crossesTen);
+        QCOMPARE(at0(2, 2).state, S::Few);
+        QCOMPARE(at0(1, 1).state, S::Few);
+        QCOMPARE(at0(1, 1).answered, 0);
+        int asked = 0;
+        for (const SumCell& c : cells)
+            asked += c.state != S::NotAsked;
+        QCOMPARE(asked, 6);  // the digits typed while the lamb walked are no sum
+
+        // Level 1 by the amount's units: 7 + 8, 17 + 18 and 27 + 28 are one
+        // sum, + 10 and + 20 another; a load the game ended on counts
+        // among the loads only.
+        games = {game(3, at("2026-12-07T08:00:00"), 1, 0,
+                      {{8, 7, 300}, {18, 17, 500}, {28, 27, 400, {"54"}}, {10, 3, 200}, {20, 13, -1}})};
+        const std::vector<SumCell> wide = sumCells(all(games), 1, 250);
+        QCOMPARE(wide.size(), std::size_t(100));
+        const SumCell& c78 = wide[7 * 10 + 8];
+        QCOMPARE(c78.loads, 3);
+        QCOMPARE(c78.answered, 3);
+        QCOMPARE(c78.medianSeconds, 4.0);
+        QVERIFY(c78.crossesTen);
+        QCOMPARE(c78.state, S::Slow);
+        const SumCell& c30 = wide[3 * 10 + 0];
+        QCOMPARE(c30.amountUnits, 0);
+        QCOMPARE(c30.loads, 2);
+        QCOMPARE(c30.answered, 1);
+        QVERIFY(!c30.crossesTen);
+    }
+
+    // Games with practice on and off are not compared with each other: the
+    // newest game's kind, or the other when it has too few answers.
+    void hardSumsCompareLikeWithLike()
+    {
+        std::vector<L> plainLoads, practiceLoads;
+        for (const std::vector<L>& part : {same(20, 2, 10, 200), same(10, 8, 5, 620)})
+            plainLoads.insert(plainLoads.end(), part.begin(), part.end());
+        for (const std::vector<L>& part : {same(20, 2, 10, 200), same(10, 4, 1, 600)})
+            practiceLoads.insert(practiceLoads.end(), part.begin(), part.end());
+        std::vector<Game> games = {game(1, at("2026-12-01T08:00:00"), 0, 0, plainLoads),
+                                   game(2, at("2026-12-07T08:00:00"), 0, 0, practiceLoads)};
+        games[1].practice = true;
+        const std::vector<QString> plain = hardSumSentences({&games[0]});
+        const std::vector<QString> practised = hardSumSentences({&games[1]});
+        QCOMPARE(plain.size(), std::size_t(1));
+        QVERIFY(plain[0].startsWith(QString::fromUtf8("进位加 8、9")));
+        QCOMPARE(practised.size(), std::size_t(1));
+        QVERIFY(practised[0].startsWith(QString::fromUtf8("不进位加 4、5")));
+
+        HardSumGames chosen = hardSumGames(all(games));
+        QCOMPARE(chosen.kind, HardSumGames::Kind::Practice);
+        QCOMPARE(ids(chosen.games), std::vector<std::int64_t>{2});
+        QCOMPARE(hardSumSentences(all(games)), practised);
+
+        // Practice just turned on: too few answers of it yet.
+        games.push_back(game(3, at("2026-12-08T08:00:00"), 0, 0, same(19, 8, 5, 620)));
+        games[0].practice = games[1].practice = false;
+        games[2].practice = true;
+        chosen = hardSumGames(all(games));
+        QCOMPARE(chosen.kind, HardSumGames::Kind::Plain);
+        QCOMPARE(ids(chosen.games), (std::vector<std::int64_t>{1, 2}));
+
+        // One kind only: all of them, as before practice was known.
+        games.pop_back();
+        chosen = hardSumGames(all(games));
+        QCOMPARE(chosen.kind, HardSumGames::Kind::Both);
+        QCOMPARE(chosen.games.size(), std::size_t(2));
+    }
+
     void trend()
     {
         std::vector<Game> constant, rising, zigzag;

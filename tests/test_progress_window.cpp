@@ -18,6 +18,7 @@
 #include "parents/chart.h"
 #include "history/csvexport.h"
 #include "parents/progresswindow.h"
+#include "parents/sumgrid.h"
 #include "platform/songfont.h"
 
 using namespace history;
@@ -69,6 +70,13 @@ QString shownText(const ProgressWindow& w, const char* label)
 {
     const auto* l = w.findChild<QLabel*>(QLatin1String(label));
     return l->isHidden() ? QString() : l->text();
+}
+
+// What the hard sums' card says.
+QString hardSumsText(const ProgressWindow& w)
+{
+    const auto* card = w.findChild<Card*>(QStringLiteral("难一点的题"));
+    return card ? card->findChild<QLabel*>()->text() : QString();
 }
 
 // The calendar's tooltip over `day`'s square, as hovering shows it.
@@ -272,6 +280,48 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QVERIFY(!singleColour(w.grab().toImage()));
         QVERIFY(!singleColour(const_cast<Chart*>(scoreChart(w))->grab().toImage()));
+    }
+
+    // The grid of sums tells a square's figures; practice games are rings
+    // of their own on the score plot, and the hard sums say which kind
+    // they compare, only when the period holds them.
+    void sumGridAndPracticeMarks()
+    {
+        std::vector<Game> games = sampleGames();
+        ProgressWindow plain(games, QString(), kToday);
+        const auto* grid = plain.findChild<SumGrid*>(QStringLiteral("每道题"));
+        QVERIFY(grid);
+        QCOMPARE(grid->practiceText(), QStringLiteral("这段时间没有开练习"));
+        for (const Chart::Series& s : scoreChart(plain)->series())
+            QVERIFY(s.style != Chart::Style::Rings);
+        QVERIFY(!hardSumsText(plain).contains(QStringLiteral("只比较")));
+
+        games[3].practice = games[4].practice = true;  // two of the month's five
+        ProgressWindow w(games, QString(), kToday);
+        w.resize(960, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* shown = w.findChild<SumGrid*>(QStringLiteral("每道题"));
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->practiceText(), QStringLiteral("这段时间有 2 局开着练习（共 5 局）"));
+        // 3 + 8 in each of the five games, each with a wrong entry.
+        const QPoint at = shown->cellRect(3, 8).center().toPoint();
+        QHelpEvent help(QEvent::ToolTip, at, shown->mapToGlobal(at));
+        QApplication::sendEvent(shown, &help);
+        QVERIFY(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 10000));
+        const QString tip = QToolTip::text();
+        QToolTip::hideText();
+        QCOMPARE(tip, QStringLiteral("3 + 8（个位）：做了 5 次，答对 5 次，错 5 次，一般 2.5 秒\n要进位；容易出错"));
+
+        const std::vector<Chart::Series>& series = scoreChart(w)->series();
+        QCOMPARE(series.size(), std::size_t(3));
+        QCOMPARE(series.at(0).points.size(), std::size_t(3));
+        QCOMPARE(series.at(1).name, QStringLiteral("开着练习"));
+        QCOMPARE(series.at(1).style, Chart::Style::Rings);
+        QCOMPARE(series.at(1).points.size(), std::size_t(2));
+        QCOMPARE(series.at(2).points.size(), std::size_t(5));  // one trend through all
+        // Neither kind has enough answers: the newest game's, without practice.
+        QVERIFY(hardSumsText(w).contains(QStringLiteral("只比较没开练习的局")));
     }
 
     void exportSaysWhereOrWhy()

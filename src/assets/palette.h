@@ -35,6 +35,9 @@ inline const QColor kGridLine{0xe4, 0xec, 0xf0};
 inline const QColor kAxisLine{0xb4, 0xc4, 0xcc};
 inline const QColor kCardBorder{0xd3, 0xe3, 0xec};
 inline const QColor kCloseRed{228, 64, 96};
+// An apricot for what is right but slow, between the balls' pink and the
+// greens.
+inline const QColor kApricot{0xf7, 0xb2, 0x5e};
 
 // No play, then five greens from the palest to the meadow's and darker.
 inline const QColor kShades[6] = {{0xec, 0xf1, 0xe8}, {0xd4, 0xee, 0xb0}, {0xad, 0xdc, 0x72},

@@ -18,6 +18,7 @@ namespace history {
 namespace {
 
 constexpr double kLabelGap = 12;  // at least this between two x labels
+constexpr double kRingWidth = 1.5;  // the pen of a Rings series' rings
 
 QString dayLabel(const QDate& d)
 {
@@ -39,6 +40,12 @@ double Card::top() const
 {
     // A gap under the note, so that what follows is not read as part of it.
     return kPad - 2 + titleMetrics_.height() + 2 + (note_.isEmpty() ? 0 : smallMetrics_.height() + 6);
+}
+
+void Card::setNote(const QString& note)
+{
+    note_ = note;
+    update();
 }
 
 void Card::paintEvent(QPaintEvent*)
@@ -188,7 +195,7 @@ void Chart::paintContent(QPainter& p)
     for (const Series& s : series_) {
         if (s.style == Style::Line || s.style == Style::LinePoints)
             paintLine(p, plot, s);
-        if (s.style == Style::Points || s.style == Style::LinePoints)
+        if (s.style == Style::Points || s.style == Style::LinePoints || s.style == Style::Rings)
             paintPoints(p, plot, s);
     }
 }
@@ -213,6 +220,10 @@ double Chart::paintLegend(QPainter& p) const
         if (s.style == Style::Points) {
             p.setPen(QPen(s.color.darker(130), 1));
             p.setBrush(s.color);
+            p.drawEllipse(QPointF(x + 7, y), 3.5, 3.5);
+        } else if (s.style == Style::Rings) {
+            p.setPen(QPen(s.color, kRingWidth));
+            p.setBrush(Qt::NoBrush);
             p.drawEllipse(QPointF(x + 7, y), 3.5, 3.5);
         } else if (s.style == Style::Bars) {
             p.setPen(Qt::NoPen);
@@ -373,14 +384,19 @@ void Chart::paintLine(QPainter& p, const Plot& plot, const Series& s) const
 void Chart::paintPoints(QPainter& p, const Plot& plot, const Series& s) const
 {
     // Many dots are drawn smaller and see-through, so the course shows.
+    // Rings are hollow, their pen of the series' colour, and keep a hole
+    // even when many: a dot under one still shows through it.
     const std::size_t n = s.points.size();
-    const double radius = n > 400 ? 1.8 : n > 80 ? 2.5 : 3.5;
+    const bool rings = s.style == Style::Rings;
+    const double radius = n > 400 ? (rings ? 2.2 : 1.8) : n > 80 ? (rings ? 2.8 : 2.5) : 3.5;
     QColor fill = s.color;
     if (n > 80)
         fill.setAlpha(170);
+    const QPen pen = rings ? QPen(fill, n > 400 ? 1.1 : kRingWidth) : QPen(s.color.darker(125), 0.8);
+    const QBrush brush = rings ? QBrush(Qt::NoBrush) : QBrush(fill);
     if (n <= 400) {
-        p.setBrush(fill);
-        p.setPen(QPen(s.color.darker(125), 0.8));
+        p.setBrush(brush);
+        p.setPen(pen);
         for (const QPointF& pt : s.points)
             p.drawEllipse(QPointF(plot.x(pt.x()), plot.y(pt.y())), radius, radius);
         return;
@@ -395,8 +411,8 @@ void Chart::paintPoints(QPainter& p, const Plot& plot, const Series& s) const
     {
         QPainter d(&dot);
         d.setRenderHint(QPainter::Antialiasing);
-        d.setPen(Qt::NoPen);
-        d.setBrush(fill);
+        d.setPen(rings ? QPen(fill, pen.widthF() * ratio) : QPen(Qt::NoPen));
+        d.setBrush(brush);
         d.drawEllipse(QPointF(side / 2.0, side / 2.0), radius * ratio, radius * ratio);
     }
     dot.setDevicePixelRatio(ratio);

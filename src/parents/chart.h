@@ -25,6 +25,9 @@ class Card : public QWidget {
 public:
     explicit Card(const QString& title, const QString& note = QString(), QWidget* parent = nullptr);
     double top() const;
+    // Another note, drawn at once; top() moves only when it is given or
+    // taken away.
+    void setNote(const QString& note);
 
 protected:
     // Draws the card, then what it holds, with the small font and the text's
@@ -38,7 +41,7 @@ protected:
     const QFontMetricsF titleMetrics_;
     const QFontMetricsF smallMetrics_;
     const QString title_;
-    const QString note_;
+    QString note_;
 };
 
 // A small chart on a card: a y axis with round ticks and a unit ("分",
@@ -52,6 +55,7 @@ public:
         Line,        // the values joined by a line
         LinePoints,  // both: a line, and a dot on it per value
         Bars,        // a bar per value; several bar series stand side by side
+        Rings,       // a ring per value: points set apart from a Points series
     };
     struct Series {
         QString name;  // in the legend; unnamed series are not listed

@@ -6,6 +6,8 @@
 #include <map>
 #include <set>
 
+#include "practice/practice.h"
+
 namespace history {
 
 namespace {
@@ -265,9 +267,30 @@ std::vector<HardSum> hardSums(const std::vector<const Game*>& games)
     return out;
 }
 
+HardSumGames hardSumGames(const std::vector<const Game*>& games)
+{
+    std::vector<const Game*> kinds[2];  // without practice, with
+    const Game* newest = nullptr;
+    for (const Game* g : games) {
+        kinds[g->practice].push_back(g);
+        if (!newest || g->started >= newest->started)
+            newest = g;
+    }
+    if (kinds[0].empty() || kinds[1].empty())
+        return {HardSumGames::Kind::Both, games};
+    const auto rightAnswers = [](const std::vector<const Game*>& some) {
+        return allBut(tallyGroups(some), -1).rightSeconds.size();
+    };
+    bool practice = newest->practice;
+    if (rightAnswers(kinds[practice]) < std::size_t(kSentenceMinAnswers) &&
+        rightAnswers(kinds[!practice]) >= std::size_t(kSentenceMinAnswers))
+        practice = !practice;
+    return {practice ? HardSumGames::Kind::Practice : HardSumGames::Kind::Plain, std::move(kinds[practice])};
+}
+
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
 {
-    const Groups groups = tallyGroups(games);
+    const Groups groups = tallyGroups(hardSumGames(games).games);
     if (allBut(groups, -1).rightSeconds.size() < static_cast<std::size_t>(kSentenceMinAnswers))
         return {};
 
@@ -295,6 +318,43 @@ std::vector<QString> hardSumSentences(const std::vector<const Game*>& games)
             out.push_back(QString::fromUtf8("%1 还比较慢：%2，%3。").arg(h.name, speed, othersSpeed));
         else if (wrong)
             out.push_back(QString::fromUtf8("%1 容易出错：%2，%3。").arg(h.name, errors, othersErrors));
+    }
+    return out;
+}
+
+std::vector<SumCell> sumCells(const std::vector<const Game*>& games, int level, int masteryTicks)
+{
+    level = level == 1 ? 1 : 0;
+    std::vector<Tally> tallies(static_cast<std::size_t>(practice::sumCount(level)));
+    for (const Game* g : games) {
+        if (g->level != level)
+            continue;
+        for (const Delivery& d : g->deliveries) {
+            const int sum = isSum(d) ? practice::sumOf(level, d.priorTotal, d.amount) : -1;
+            if (sum >= 0)
+                tallies[static_cast<std::size_t>(sum)].add(d);
+        }
+    }
+    const int perRow = level == 0 ? 9 : 10;
+    std::vector<SumCell> out;
+    out.reserve(tallies.size());
+    for (std::size_t i = 0; i < tallies.size(); ++i) {
+        SumCell c;
+        const bool often = tallies[i].wrong >= kCellMinWrong && tallies[i].wrongShare() >= kCellWrongShare;
+        c.wrongShare = tallies[i].wrongShare();
+        static_cast<SumTally&>(c) = tallies[i].figures();
+        c.sum = static_cast<int>(i);
+        c.signUnits = c.sum / perRow;
+        c.amountUnits = c.sum % perRow + (level == 0 ? 1 : 0);
+        c.crossesTen = practice::crossesTen(c.signUnits, c.amountUnits);
+        using State = SumCell::State;
+        // The median is of whole ticks over 100: a hair over for rounding.
+        c.state = c.loads == 0                                   ? State::NotAsked
+                  : often                                        ? State::Wrong
+                  : c.answered < kCellMinAnswers                 ? State::Few
+                  : c.medianSeconds * 100 > masteryTicks + 1e-6 ? State::Slow
+                                                                 : State::Fast;
+        out.push_back(c);
     }
     return out;
 }

@@ -107,7 +107,57 @@ std::vector<HardSum> hardSums(const std::vector<const Game*>& games);
 // 秒，其他题目 2.1 秒。"); none with fewer than kSentenceMinAnswers right
 // answers.
 inline constexpr int kSentenceMinAnswers = 20;
+// The sentences compare the games of one kind only (hardSumGames() below).
 std::vector<QString> hardSumSentences(const std::vector<const Game*>& games);
+
+// The games the hard sums are worked out from. Practice brings the hard
+// sums more often and the child gets faster on them, so a group compared
+// against the other loads must not mix games with practice on and off:
+// when `games` hold both kinds, the kind of the newest game, which is how
+// the child plays now, if its games have kSentenceMinAnswers right answers
+// to real sums; else the other kind, if its games have them (practice was
+// just turned on or off: what the earlier games say still holds); else
+// again the newest kind. With one kind only, all of `games`.
+struct HardSumGames {
+    enum class Kind {
+        Both,      // `games` held one kind only: all of them
+        Practice,  // only the games with practice on
+        Plain,     // only the games without
+    };
+    Kind kind = Kind::Both;
+    std::vector<const Game*> games;  // in the order given
+};
+HardSumGames hardSumGames(const std::vector<const Game*>& games);
+
+// One sum of a level, as practice counts them (practice::sumOf): the units
+// digit of the sign's total and the amount on the scale, at level 1 the
+// amount's units digit (7 + 8, 7 + 18 and 7 + 28 are one sum), and what its
+// real loads in the chosen games came to.
+struct SumCell : SumTally {
+    enum class State {
+        NotAsked,  // no load of it
+        Few,       // too few right answers to tell, and not often wrong
+        Wrong,     // often wrong
+        Slow,      // right, but its median answer is slower than the mastery time
+        Fast,      // right, and at or under the mastery time
+    };
+    int sum = 0;          // practice::sumOf()
+    int signUnits = 0;    // 0-9
+    int amountUnits = 0;  // level 0: the amount 1-9; level 1: its units 0-9
+    bool crossesTen = false;
+    double wrongShare = 0;  // wrong entries per load
+    State state = State::NotAsked;
+};
+// Often wrong: at least kCellMinWrong wrong entries, and kCellWrongShare
+// of them per load or more. Told by speed: kCellMinAnswers right answers.
+inline constexpr int kCellMinWrong = 2;
+inline constexpr double kCellWrongShare = 0.25;
+inline constexpr int kCellMinAnswers = 3;
+// Every sum of `level` (90 or 100, in practice::sumOf's order: by the
+// sign's units, then by the amount), from the real loads of the games of
+// that level among `games`; a sum's median right answer is fast at or under
+// `masteryTicks` (the answer clock's ticks of 10 ms).
+std::vector<SumCell> sumCells(const std::vector<const Game*>& games, int level, int masteryTicks);
 
 // The summary line of the `selected` games: "共 12 局，38 分钟，最高 8450
 // 分，本周玩了 3 天", the days counted from Monday of today's week over

@@ -26,6 +26,7 @@
 #include "parents/gate.h"
 #include "parents/widgets.h"
 #include "platform/songfont.h"
+#include "practice/practice.h"
 
 namespace history {
 
@@ -392,6 +393,9 @@ ProgressWindow::ProgressWindow(std::vector<Game> games, QString problem, QDate t
         exportRow_.push_back(exportRow->itemAt(i)->widget());
     right->addStretch(1);
 
+    // Every sum of the level, a square each, in a row of its own.
+    column->addWidget(sumGrid_ = new SumGrid(page));
+
     if (!storePath_.isEmpty()) {
         column->addWidget(label(QStringLiteral("记录保存在本机：") + QDir::toNativeSeparators(storePath_), "storage", 13,
                                 page, false, true, true));
@@ -574,6 +578,13 @@ void ProgressWindow::refresh()
     empty_->setVisible(selected.empty());
     for (QWidget* w : {static_cast<QWidget*>(summary_), figures_, hardSumsPanel_})
         w->setVisible(!selected.empty());
+    // The grid of sums, fast or slow by the mastery time practice judges
+    // the child by: from the newest right answers at the level, whatever
+    // the period.
+    sumGrid_->setVisible(!selected.empty());
+    sumGrid_->setGames(selected, level_,
+                       practice::priorities(games_, level_, today_.startOfDay().addDays(1)).masteryTicks);
+
     if (selected.empty())
         return;
     summary_->setText(summaryText(selected, games_, today_));
@@ -592,13 +603,22 @@ void ProgressWindow::refresh()
     std::vector<const Game*> playedOut;
     std::copy_if(selected.begin(), selected.end(), std::back_inserter(playedOut),
                  [](const Game* g) { return g->ending == Ending::Wrong || g->ending == Ending::Time; });
+    // Games with practice on are rings of their own, under the one trend
+    // of all games; without any, the chart is as it always was.
     Chart::Series scores{QStringLiteral("每局"), Chart::Style::Points, assets::kBallPink, {}};
+    Chart::Series practised{QStringLiteral("开着练习"), Chart::Style::Rings, assets::kSkyDeep, {}};
     Chart::Series trend{QStringLiteral("走势"), Chart::Style::Line, assets::kWood, {}};
-    for (const ScorePoint& point : scorePoints(playedOut)) {
-        scores.points.emplace_back(Chart::xOf(point.started), point.score);
-        trend.points.emplace_back(Chart::xOf(point.started), point.trend);
+    const std::vector<ScorePoint> points = scorePoints(playedOut);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        (playedOut[i]->practice ? practised : scores).points.emplace_back(Chart::xOf(points[i].started), points[i].score);
+        trend.points.emplace_back(Chart::xOf(points[i].started), points[i].trend);
     }
-    scoreChart_->setSeries({scores, trend});
+    if (practised.points.empty())
+        scoreChart_->setSeries({scores, trend});
+    else if (scores.points.empty())
+        scoreChart_->setSeries({practised, trend});
+    else
+        scoreChart_->setSeries({scores, practised, trend});
 
     Chart::Series speed{QString(), Chart::Style::LinePoints, assets::kSkyDeep, {}};
     for (const DayValue& v : medianSecondsPerDay(selected))
@@ -621,29 +641,38 @@ void ProgressWindow::refresh()
     // The hard sums in words, each after a pink dot that keeps the
     // sentence's further lines clear of it. Without a sentence, either too
     // few sums were answered to tell, or enough were and none stands out.
+    // Games with practice on and off are not mixed (hardSumGames): the
+    // words, and the time of each kind under them, say which were taken.
+    const HardSumGames hard = hardSumGames(selected);
     QString rows;
-    for (const QString& s : hardSumSentences(selected)) {
+    for (const QString& s : hardSumSentences(hard.games)) {
         rows += QStringLiteral("<tr><td style=\"color:%1; padding-right:6px\">●</td><td>%2</td></tr>")
                     .arg(assets::kBallPink.name(), s.toHtmlEscaped());
     }
     int answered = 0;
-    for (const HardSum& group : hardSums(selected))
+    for (const HardSum& group : hardSums(hard.games))
         answered += group.answered;
     const QString nothingHard = answered >= kSentenceMinAnswers
                                     ? QStringLiteral("各种题都差不多：没有哪一种明显更慢，也没有哪一种更容易错。")
                                     : QStringLiteral("题目还不够多，再玩几局，就能看出哪种题难一点。");
-    hardSums_->setText(rows.isEmpty() ? QStringLiteral("<p style=\"margin:3px 0; color:%1\">%2</p>")
-                                            .arg(assets::kText.name(), nothingHard)
-                                      : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>")
-                                            .arg(rows));
+    const QString kind = hard.kind == HardSumGames::Kind::Both ? QString()
+                         : QStringLiteral("<p style=\"margin:0 0 4px 0; color:%1\">%2</p>")
+                               .arg(assets::kText.name(),
+                                    hard.kind == HardSumGames::Kind::Practice
+                                        ? QStringLiteral("只比较开着练习的局（下面的用时也是）")
+                                        : QStringLiteral("只比较没开练习的局（下面的用时也是）"));
+    hardSums_->setText(kind + (rows.isEmpty() ? QStringLiteral("<p style=\"margin:3px 0; color:%1\">%2</p>")
+                                                    .arg(assets::kText.name(), nothingHard)
+                                              : QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">%1</table>")
+                                                    .arg(rows)));
 
     const int amounts = level_ == 0 ? 9 : 29;
     sumKindsChart_->setCategories(amounts);
     Chart::Series plain{QStringLiteral("不进位"), Chart::Style::Bars, assets::kSky.darker(112), {}};
     Chart::Series crossing{QStringLiteral("进位"), Chart::Style::Bars, assets::kBallPink, {}};
-    for (const SumKind& kind : sumKinds(selected)) {
-        if (kind.answered > 0 && kind.amount >= 1 && kind.amount <= amounts)
-            (kind.crossesTen ? crossing : plain).points.emplace_back(kind.amount - 1, kind.medianSeconds);
+    for (const SumKind& k : sumKinds(hard.games)) {
+        if (k.answered > 0 && k.amount >= 1 && k.amount <= amounts)
+            (k.crossesTen ? crossing : plain).points.emplace_back(k.amount - 1, k.medianSeconds);
     }
     sumKindsChart_->setSeries({plain, crossing});
 }

@@ -21,6 +21,7 @@
 #include "parents/chart.h"
 #include "parents/figures.h"
 #include "history/family.h"
+#include "parents/sumgrid.h"
 #include "history/records.h"
 
 class QButtonGroup;
@@ -129,6 +130,7 @@ private:
     QWidget* hardSumsPanel_ = nullptr;  // the hard sums' words and bars
     QLabel* hardSums_ = nullptr;
     CalendarView* calendar_ = nullptr;
+    SumGrid* sumGrid_ = nullptr;
 };
 
 // Reads the history in its usual place (Store::defaultPath()) and makes the

@@ -4,11 +4,15 @@
 // a file, and reports what the store makes of a file, for the tests.
 //
 //   make_history FILE [--years N] [--seed S] [--games N] [--print-ids] [--children N]
+//                [--practice-share F]
 //       adds the games to FILE (made when missing). --games stops after N
 //       games (playing more games a day when the years would give fewer);
 //       --print-ids prints "ID LOADS" for each game once it is committed;
 //       --children adds N children (at most 9) to the family, each playing
-//       the years of their own (each with a seed of their own).
+//       the years of their own (each with a seed of their own);
+//       --practice-share F (0 to 1, 0 unless given) plays each day's games
+//       with practice on with chance F, the amounts then chosen by practice
+//       from the child's games before.
 //   make_history FILE --measure-load N   opens FILE and reads every game,
 //       N times; prints the median milliseconds
 //   make_history FILE --measure-add N    adds N typical games to FILE one at
@@ -32,6 +36,7 @@
 #include "history/family.h"
 #include "history/records.h"
 #include "history/store.h"
+#include "practice/practice.h"
 
 using history::Delivery;
 using history::Ending;
@@ -64,12 +69,17 @@ public:
     }
 
     // One game started at `started` by a child `growth` of the way (0 to 1)
-    // from the first day to the last.
-    Game play(const QDateTime& started, double growth)
+    // from the first day to the last; with `before` (the games played
+    // before it), practice chooses its amounts.
+    Game play(const QDateTime& started, double growth, const std::vector<Game>* before = nullptr)
     {
         Game game;
         game.started = started;
         game.level = chance(0.05 + 0.65 * growth) ? 1 : 0;
+        game.practice = before != nullptr;
+        const practice::Priorities priorities =
+            before ? practice::priorities(*before, game.level, started) : practice::Priorities{};
+        std::vector<practice::Asked> asked;
 
         // A few games are cut short by the help button, the window being
         // closed or a new game being started.
@@ -119,10 +129,16 @@ public:
             }
 
             Delivery d;
-            const int tens = game.level == 1 ? between(0, 2) : 0;
+            int tens = game.level == 1 ? between(0, 2) : 0;
             int units = between(0, 9);
             while (tens == 0 && units == 0)
                 units = between(0, 9);
+            if (game.practice) {
+                const int amount = practice::chooseAmount(priorities, total, asked, [this] { return uniform(0, 1); });
+                asked.push_back({amount, practice::sumOf(game.level, total, amount)});
+                tens = amount / 10;
+                units = amount % 10;
+            }
             d.amount = 10 * tens + units;
             d.priorTotal = total;
             d.expectedTotal = total + d.amount;
@@ -240,7 +256,7 @@ bool openOrSay(Store& store)
 }
 
 int generate(const QString& file, int years, unsigned long long seed, long long maxGames,
-             bool printIds, std::int64_t childId = 0)
+             bool printIds, double practiceShare, std::int64_t childId = 0)
 {
     Store store(file);
     if (!openOrSay(store))
@@ -257,6 +273,7 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
         perPlayDay = std::max(perPlayDay, 1.05 * double(maxGames) / (double(days) * kPlayDays));
 
     long long games = 0, deliveries = 0;
+    std::vector<Game> played;  // kept for practice only
     for (QDate day = first; day <= last; day = day.addDays(1)) {
         if (maxGames > 0 && games >= maxGames)
             break;
@@ -267,6 +284,7 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
             continue;
         const double growth = double(first.daysTo(day)) / double(days);
         const int count = 1 + child.poisson(perPlayDay - 1);
+        const bool practiceDay = practiceShare > 0 && child.chance(practiceShare);
         const QTime sessionStart = weekend ? QTime(9, 0).addSecs(child.between(0, 10 * 3600))
                                            : QTime(16, 0).addSecs(child.between(0, 4 * 3600));
         QDateTime started(day, sessionStart);
@@ -276,8 +294,10 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
                 break;
             if (started.secsTo(now) < 60)
                 break;  // games are always in the past
-            Game game = child.play(started, growth);
+            Game game = child.play(started, growth, practiceDay ? &played : nullptr);
             game.childId = childId;
+            if (practiceShare > 0)
+                played.push_back(game);
             if (!store.addGame(game)) {
                 std::fprintf(stderr, "make_history: game %lld could not be stored: %s\n", games + 1,
                              qPrintable(store.lastError()));
@@ -299,7 +319,8 @@ int generate(const QString& file, int years, unsigned long long seed, long long 
 }
 
 // Adds `count` children to the family in FILE, then each one's years of play.
-int generateChildren(const QString& file, int count, int years, unsigned long long seed, long long maxGames)
+int generateChildren(const QString& file, int count, int years, unsigned long long seed, long long maxGames,
+                     double practiceShare)
 {
     static const char* const kNames[] = {"小明", "小红", "小刚", "小丽", "小军", "小芳", "小强", "小燕", "小龙"};
     static const char* const kAnimals[] = {"cat", "rabbit", "panda", "dog", "duck", "pig", "bear", "lamb", "cat"};
@@ -313,7 +334,8 @@ int generateChildren(const QString& file, int count, int years, unsigned long lo
             return 1;
         }
         std::printf("%s: ", kNames[i]);
-        if (const int rc = generate(file, years, seed + 1000 * static_cast<unsigned long long>(i), maxGames, false, id))
+        if (const int rc = generate(file, years, seed + 1000 * static_cast<unsigned long long>(i), maxGames, false,
+                                     practiceShare, id))
             return rc;
     }
     return 0;
@@ -393,6 +415,7 @@ int probe(const QString& file)
 {
     std::fprintf(stderr,
                  "usage: make_history FILE [--years N] [--seed S] [--games N] [--print-ids] [--children N]\n"
+                 "                         [--practice-share F]\n"
                  "       make_history FILE --measure-load N | --measure-add N | --probe\n");
     std::exit(2);
 }
@@ -412,6 +435,7 @@ int main(int argc, char** argv)
     bool printIds = false;
     int measureLoadRuns = 0, measureAddRuns = 0;
     bool probeOnly = false;
+    double practiceShare = 0;
     int children = 0;
     for (int i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -428,7 +452,12 @@ int main(int argc, char** argv)
             seed = static_cast<unsigned long long>(number());
         else if (a == QLatin1String("--games"))
             games = number();
-        else if (a == QLatin1String("--print-ids"))
+        else if (a == QLatin1String("--practice-share")) {
+            bool ok = false;
+            practiceShare = i + 1 < args.size() ? args[++i].toDouble(&ok) : 0;
+            if (!ok || !(practiceShare >= 0 && practiceShare <= 1))
+                usage();
+        } else if (a == QLatin1String("--print-ids"))
             printIds = true;
         else if (a == QLatin1String("--measure-load"))
             measureLoadRuns = int(std::max(1LL, number()));
@@ -448,6 +477,6 @@ int main(int argc, char** argv)
     if (measureAddRuns > 0)
         return measureAdd(file, measureAddRuns, seed);
     if (children > 0)
-        return generateChildren(file, children, years, seed, games);
-    return generate(file, years, seed, games, printIds);
+        return generateChildren(file, children, years, seed, games, practiceShare);
+    return generate(file, years, seed, games, printIds, practiceShare);
 }

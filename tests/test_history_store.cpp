@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "history/family.h"
 #include "history/layout.h"
 #include "history/store.h"
 #include "platform/folderlock.h"
@@ -328,6 +329,37 @@ private slots:
             QVERIFY(g.childId == 0 && !g.practice);
         QVERIFY(store.addGame(sampleGame()));
         QCOMPARE(store.loadAll().size(), std::size_t(3));
+    }
+
+    // One child's games, and all but theirs, with their loads, as the
+    // parents' window reads them: a game of a child removed meanwhile is
+    // of no child.
+    void gamesReadByChild()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("history.sqlite"));
+        history::FamilyWriter family(path);
+        std::int64_t ann = 0, bo = 0;
+        QVERIFY(family.add(QStringLiteral("Ann"), QStringLiteral("cat"), &ann) == history::Change::Done);
+        QVERIFY(family.add(QStringLiteral("Bo"), QStringLiteral("dog"), &bo) == history::Change::Done);
+        Store store(path);
+        QVERIFY(store.open());
+        for (std::int64_t child : {ann, std::int64_t(0), bo, ann, bo}) {
+            history::Game g = sampleGame();
+            g.childId = child;
+            g.started = g.started.addDays(store.loadAll().size());
+            QVERIFY(store.addGame(g));
+        }
+        QVERIFY(family.remove(bo) == history::Change::Done);
+        QCOMPARE(store.latestChild(), std::int64_t(0));
+        const std::vector<history::Game> anns = store.loadAll(ann);
+        QCOMPARE(anns.size(), std::size_t(2));
+        QVERIFY(anns[0].childId == ann && anns[0].deliveries.size() == 3 && anns[1].deliveries.size() == 3);
+        QCOMPARE(store.loadAll(ann, true).size(), std::size_t(3));
+        const std::vector<history::Game> none = store.loadAll(0);
+        QCOMPARE(none.size(), std::size_t(3));
+        QCOMPARE(none.back().deliveries[1].wrongEntries.size(), std::size_t(2));
+        QCOMPARE(store.loadAll(0, true).size(), std::size_t(2));
     }
 
     // A file made by a newer version is never changed, even by a game.

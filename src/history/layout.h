@@ -65,6 +65,9 @@ inline constexpr char kSelectGames[] =
 // up to date when it can be written).
 inline constexpr char kSelectGamesVersion1[] =
     "SELECT id, started, level, score, ending, duration_ms, NULL, 0 FROM games ORDER BY julianday(started), id";
+// The child a game is shown under in the parents' window: its own, or 0
+// (the games of no child) when that child is not in the family.
+inline constexpr char kShownUnder[] = "(CASE WHEN child_id IN (SELECT id FROM children) THEN child_id ELSE 0 END)";
 inline constexpr char kSelectDeliveries[] =
     "SELECT game_id, amount, prior_total, expected_total, while_walking, answer_ticks,"
     " nullif(wrong_entries, '') FROM deliveries ORDER BY game_id, seq";

@@ -353,20 +353,47 @@ bool Store::addGame(const Game& game)
     return true;
 }
 
-std::vector<Game> Store::loadAll()
+std::int64_t Store::latestChild()
+{
+    if (!readable_)
+        return 0;
+    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery q(db);
+    if (selectGames(db) == QLatin1String(kSelectGamesVersion1))
+        return 0;
+    return valueOf(q, QStringLiteral("SELECT %1 FROM games ORDER BY julianday(started) DESC, id DESC LIMIT 1")
+                          .arg(QLatin1String(kShownUnder)))
+        .toLongLong();
+}
+
+std::vector<Game> Store::loadAll(std::int64_t child, bool except)
 {
     std::vector<Game> games;
     if (!readable_)
         return games;
-    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    const QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    QSqlQuery q(db);
     q.setForwardOnly(true);
+    QString gamesSql = selectGames(db);
+    QString deliveriesSql = QLatin1String(kSelectDeliveries);
+    const bool versionOne = gamesSql == QLatin1String(kSelectGamesVersion1);
+    if (child >= 0 && versionOne && (child == 0) == except)
+        return games;  // every game of such a file is of no child
+    if (child >= 0 && !versionOne) {
+        const QString where = QStringLiteral(" WHERE %1 %2 %3 ")
+                                  .arg(QLatin1String(kShownUnder), except ? QStringLiteral("<>") : QStringLiteral("="))
+                                  .arg(child);
+        gamesSql.insert(gamesSql.indexOf(QLatin1String(" ORDER BY")), where);
+        deliveriesSql.insert(deliveriesSql.indexOf(QLatin1String(" ORDER BY")),
+                             QStringLiteral(" WHERE game_id IN (SELECT id FROM games%1)").arg(where));
+    }
     // SQLite's integers come as 64-bit values, read without a conversion.
     const auto integer = [&q](int column) { return static_cast<std::int32_t>(q.value(column).toLongLong()); };
     // Both queries read one snapshot, so a game another copy is writing
     // meanwhile comes whole or not at all.
     const bool inTransaction = q.exec(QStringLiteral("BEGIN"));
     std::unordered_map<qlonglong, std::size_t> byId;
-    for (bool ok = q.exec(selectGames(QSqlDatabase::database(connection_, false))); ok && q.next();) {
+    for (bool ok = q.exec(gamesSql); ok && q.next();) {
         Game& game = games.emplace_back();
         game.id = q.value(0).toLongLong();
         game.started = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
@@ -378,7 +405,7 @@ std::vector<Game> Store::loadAll()
         game.practice = q.value(7).toLongLong() != 0;
         byId.emplace(game.id, games.size() - 1);
     }
-    for (bool ok = !games.empty() && q.exec(QLatin1String(kSelectDeliveries)); ok && q.next();) {
+    for (bool ok = !games.empty() && q.exec(deliveriesSql); ok && q.next();) {
         const auto owner = byId.find(q.value(0).toLongLong());
         if (owner == byId.end())
             continue;  // a load whose game is gone
@@ -389,8 +416,10 @@ std::vector<Game> Store::loadAll()
         load.whileWalking = integer(4) != 0;
         load.answerTicks = integer(5);
         const QString entries = q.value(6).toString();
-        for (const QStringView entry : QStringView(entries).split(u' ', Qt::SkipEmptyParts))
-            load.wrongEntries.push_back(entry.toString());
+        if (!entries.isEmpty()) {
+            for (const QStringView entry : QStringView(entries).split(u' ', Qt::SkipEmptyParts))
+                load.wrongEntries.push_back(entry.toString());
+        }
     }
     q.finish();
     if (inTransaction)

@@ -65,8 +65,15 @@ public:
     // Why the last addGame() failed, for logs; empty after one that did not.
     QString lastError() const { return lastError_; }
     // Every game with its loads in order, oldest first by the moment it
-    // started (games without a readable start first), then by number.
-    std::vector<Game> loadAll();
+    // started (games without a readable start first), then by number. With
+    // `child` 0 or more, only the games shown under that child (0: the games
+    // of no child, or of a child not in the family), or with `except` all
+    // but those; a file from before children were kept has every game
+    // under no child.
+    std::vector<Game> loadAll(std::int64_t child = -1, bool except = false);
+    // The child the latest game is shown under, as loadAll() counts them;
+    // 0 also when there is no game.
+    std::int64_t latestChild();
 
 private:
     struct Statements;

@@ -436,7 +436,7 @@ void ProgressWindow::fillChildrenRow()
         return;
     // Each child by their picture and name, then "其他孩子" when any game
     // is of no child, or when one of them is shown.
-    const bool others = child_ == 0 || !byChild_[0].empty();
+    const bool others = child_ == 0 || others_.valid() || !byChild_[0].empty();
     const int count = static_cast<int>(family_.children.size());
     for (int i = 0; i <= count; ++i) {
         if (i == count && !others)
@@ -474,6 +474,7 @@ void ProgressWindow::chooseChild(std::int64_t child)
         button->setChecked(true);
     if (child == child_ || family_.children.empty())
         return;
+    takeOtherGames();
     byChild_[child_] = std::move(games_);
     child_ = child;
     games_ = std::move(byChild_[child_]);
@@ -483,6 +484,7 @@ void ProgressWindow::chooseChild(std::int64_t child)
 
 void ProgressWindow::setHistory(std::vector<Game> games, Family family)
 {
+    others_ = {};
     family_ = std::move(family);
     const bool stillHere = std::any_of(family_.children.begin(), family_.children.end(),
                                        [this](const Child& c) { return c.id == child_; });
@@ -513,8 +515,28 @@ std::vector<Game> ProgressWindow::allGames() const
     std::vector<Game> all = games_;
     for (const auto& [child, games] : byChild_)
         all.insert(all.end(), games.begin(), games.end());
-    std::sort(all.begin(), all.end(), [](const Game& a, const Game& b) { return a.id < b.id; });
+    // The store's order: by the moment each started, then by number.
+    std::stable_sort(all.begin(), all.end(), [](const Game& a, const Game& b) {
+        return a.started.isValid() != b.started.isValid() ? !a.started.isValid()
+               : a.started != b.started                   ? a.started < b.started
+                                                          : a.id < b.id;
+    });
     return all;
+}
+
+void ProgressWindow::setOtherGames(std::future<std::vector<Game>> others)
+{
+    others_ = std::move(others);
+    fillChildrenRow();
+    refresh();
+}
+
+void ProgressWindow::takeOtherGames()
+{
+    if (!others_.valid())
+        return;
+    for (Game& g : others_.get())
+        byChild_[shownUnder(g, family_)].push_back(std::move(g));
 }
 
 void ProgressWindow::changeFamily()
@@ -547,7 +569,7 @@ void ProgressWindow::refresh()
     const std::vector<const Game*> selected = selectGames(games_, level_, period_, today_);
     for (QWidget* w : choosers_)
         w->setVisible(!games_.empty());
-    const bool anyGames = !games_.empty() || std::any_of(byChild_.begin(), byChild_.end(), [](const auto& bucket) {
+    const bool anyGames = !games_.empty() || others_.valid() || std::any_of(byChild_.begin(), byChild_.end(), [](const auto& bucket) {
         return !bucket.second.empty();
     });
     for (QWidget* w : exportRow_)
@@ -677,8 +699,9 @@ void ProgressWindow::refresh()
     sumKindsChart_->setSeries({plain, crossing});
 }
 
-bool ProgressWindow::exportTo(const QString& folder, QString* message) const
+bool ProgressWindow::exportTo(const QString& folder, QString* message)
 {
+    takeOtherGames();
     QString error;
     const bool ok = exportCsv(allGames(), family_, folder, &error);
     const QDir dir(folder);
@@ -693,12 +716,25 @@ bool ProgressWindow::exportTo(const QString& folder, QString* message) const
 
 std::unique_ptr<ProgressWindow> openProgressWindow(const QDate& today)
 {
+    // With children, the window shows one child's games at first: the
+    // child of the latest game. Those are read here, the others' meanwhile
+    // on a thread of their own, with a store of their own.
     Store store;
+    Family family = readFamily(store.path());
     std::vector<Game> games;
-    if (store.open())
-        games = store.loadAll();
-    return std::make_unique<ProgressWindow>(std::move(games), store.problemText(), today, store.path(),
-                                            readFamily(store.path()));
+    const bool opened = store.open();
+    const std::int64_t shown = family.children.empty() || !opened ? -1 : store.latestChild();
+    if (opened)
+        games = store.loadAll(shown);
+    auto window = std::make_unique<ProgressWindow>(std::move(games), store.problemText(), today, store.path(),
+                                                   std::move(family));
+    if (shown >= 0) {
+        window->setOtherGames(std::async(std::launch::async, [path = store.path(), shown] {
+            Store others(path);
+            return others.open() ? others.loadAll(shown, true) : std::vector<Game>();
+        }));
+    }
+    return window;
 }
 
 int showProgressWindow()

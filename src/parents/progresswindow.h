@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <future>
 #include <map>
 #include <memory>
 #include <vector>
@@ -88,10 +89,18 @@ public:
     // Takes the history anew (after the children or settings changed) and
     // shows the same child, or the first one when that child is gone.
     void setHistory(std::vector<Game> games, Family family);
+    // The games of the children not shown, read meanwhile on another
+    // thread; taken in when another child is chosen or the games are
+    // exported, waiting for them then if need be.
+    void setOtherGames(std::future<std::vector<Game>> others);
+    bool otherGamesRead() const
+    {
+        return !others_.valid() || others_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
 
     // Writes both spreadsheet files of every game of every child into
     // `folder`; `message` says where they are, or what went wrong.
-    bool exportTo(const QString& folder, QString* message) const;
+    bool exportTo(const QString& folder, QString* message);
 
 private:
     void refresh();
@@ -104,11 +113,13 @@ private:
     // The games sorted by child into the shown one's and the others'.
     void takeGames(std::vector<Game> games);
     std::vector<Game> allGames() const;  // in the store's order
+    void takeOtherGames();
 
     Family family_;
     std::int64_t child_ = 0;
     std::vector<Game> games_;                             // the shown child's
     std::map<std::int64_t, std::vector<Game>> byChild_;  // the other children's
+    std::future<std::vector<Game>> others_;             // the others' still being read
     QString storePath_;
     QDate today_;
     int level_ = 0;

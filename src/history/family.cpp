@@ -89,57 +89,60 @@ NameCheck checkName(const QString& name, const Family& family, std::int64_t chil
     return other && other->id != child ? NameCheck::Taken : NameCheck::NameOk;
 }
 
-Family readFamily(const QString& path)
+namespace {
+
+// Runs `read` on the history file at `path` opened read-only, if it is
+// there and opens.
+void readOnly(const QString& path, const std::function<void(QSqlDatabase&)>& read)
 {
-    Family family;
     if (!QFileInfo(path).isFile())
-        return family;
+        return;
     const QString connection = newConnectionName();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
-        if (db.open()) {
-            // One snapshot for the children and the settings.
-            QSqlQuery(db).exec(QStringLiteral("BEGIN"));
-            family = readFrom(db);
-            QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-        }
+        if (db.open())
+            read(db);
     }
     QSqlDatabase::removeDatabase(connection);
+}
+
+}  // namespace
+
+Family readFamily(const QString& path)
+{
+    Family family;
+    readOnly(path, [&family](QSqlDatabase& db) {
+        // One snapshot for the children and the settings.
+        QSqlQuery(db).exec(QStringLiteral("BEGIN"));
+        family = readFrom(db);
+        QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+    });
     return family;
 }
 
 int gamesOf(const QString& path, std::int64_t child)
 {
     int count = 0;
-    if (!QFileInfo(path).isFile())
-        return count;
-    const QString connection = newConnectionName();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
-        if (db.open()) {
-            QSqlQuery q(db);
-            // Before children were kept, every game is one of no child.
-            const bool children =
-                q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() >= kFirstLayoutWithChildren;
-            QString sql;
-            if (children)
-                sql = child != 0 ? QStringLiteral("SELECT count(*) FROM games WHERE child_id = ?")
-                                 : QStringLiteral("SELECT count(*) FROM games WHERE child_id IS NULL");
-            else if (child == 0)
-                sql = QStringLiteral("SELECT count(*) FROM games");
-            if (!sql.isEmpty() && q.prepare(sql)) {
-                if (children && child != 0)
-                    q.bindValue(0, qint64(child));
-                if (q.exec() && q.next())
-                    count = q.value(0).toInt();
-            }
+    readOnly(path, [&count, child](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        // Before children were kept, every game is one of no child.
+        const bool children =
+            q.exec(QStringLiteral("PRAGMA user_version")) && q.next() && q.value(0).toInt() >= kFirstLayoutWithChildren;
+        QString sql;
+        if (children)
+            sql = child != 0 ? QStringLiteral("SELECT count(*) FROM games WHERE child_id = ?")
+                             : QStringLiteral("SELECT count(*) FROM games WHERE child_id IS NULL");
+        else if (child == 0)
+            sql = QStringLiteral("SELECT count(*) FROM games");
+        if (!sql.isEmpty() && q.prepare(sql)) {
+            if (children && child != 0)
+                q.bindValue(0, qint64(child));
+            if (q.exec() && q.next())
+                count = q.value(0).toInt();
         }
-    }
-    QSqlDatabase::removeDatabase(connection);
+    });
     return count;
 }
 

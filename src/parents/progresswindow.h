@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "parents/calendar.h"
 #include "parents/chart.h"
 #include "parents/figures.h"
 #include "history/family.h"
@@ -29,42 +30,6 @@ class QButtonGroup;
 class QLabel;
 
 namespace history {
-
-// The practice calendar of every game of the last 26 weeks up to `today`:
-// a square per day, weeks as columns (Monday on top), shaded by the minutes
-// played, with month names above, a legend below and the day's games in a
-// tooltip.
-class CalendarView : public Card {
-    Q_OBJECT
-public:
-    CalendarView(const std::vector<Game>& games, const QDate& today, QWidget* parent = nullptr);
-    void setGames(const std::vector<Game>& games);
-
-    QDate firstDay() const { return first_; }  // the Monday of the first column
-    QRectF cellRect(const QDate& day) const;   // empty for a day not drawn
-    // 0 for a day without play, 1 to 5 for more and more minutes.
-    static int shadeOf(double minutes);
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    bool event(QEvent* event) override;
-    void paintContent(QPainter& p) override;
-
-private:
-    QDate dayAt(const QPointF& pos) const;
-    QString toolTipFor(const QDate& day) const;
-    // Where the legend shows `shade`.
-    QRectF legendRect(int shade) const;
-    double pitch() const;  // from a square to the next, for the width
-
-    const QDate today_;
-    const QDate first_;
-    std::vector<CalendarDay> days_;  // oldest first
-    const double weekdayWidth_;            // the weekdays' names on the left
-    const QPointF origin_;                 // the first square's top left
-};
 
 // Its cards are named by their titles ("每局得分", "练习日历", ...).
 class ProgressWindow : public QWidget {

@@ -148,11 +148,6 @@ bool isSuffixChar(char c) {
 
 }  // namespace
 
-QByteArray encodeGb18030(const QString& text) {
-    QStringEncoder encoder(kCodePage, QStringConverter::Flag::Stateless);
-    return encoder.encode(text);
-}
-
 QString decodeGb18030(const QByteArray& bytes) {
     // A stateless decoder silently drops a multi-byte sequence that is cut
     // off at the end of the input. An LF after the bytes forces such a

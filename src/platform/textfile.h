@@ -55,8 +55,7 @@ bool writeTextLinesAtomically(const QString& path, const QStringList& lines);
 // how many were removed. Call it only while no other writer of `path` runs.
 int removeUnfinishedWrites(const QString& path);
 
-// Encodes / decodes text in the files' code page.
-QByteArray encodeGb18030(const QString& text);
+// Decodes text in the files' code page.
 QString decodeGb18030(const QByteArray& bytes);
 
 }  // namespace platform
